@@ -17,12 +17,16 @@ std::atomic<int32_t> logWrites{0};
 std::atomic<int32_t> defaultMode{1};
 thread_local IXXLOG* currentLog = nullptr;
 
-// Counts one error report; throws once the limit is passed, resetting the count.
-int32_t countError(const XXSTRING& text, int32_t limit, bool mayThrow) {
+// Counts one error report. Past `limit` the count starts again and the message's text is
+// thrown, which ends the current run; the message is emptied first so that it is not
+// reported a second time by its destructor.
+int32_t countError(XXSTRING& text, int32_t limit, bool mayThrow) {
     const int32_t n = errors.fetch_add(1) + 1;
     if (n > limit && mayThrow) {
         errors.store(0);
-        throw XXSTRING(text);
+        XXSTRING abort(text);
+        text = "";
+        throw abort;
     }
     return n;
 }
