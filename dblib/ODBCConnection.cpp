@@ -1,0 +1,159 @@
+// ODBCConnection: environment, connect string and the few connection-level calls.
+#include "dblib/ODBCConnection.h"
+
+namespace {
+
+SQLCHAR* sqlText(const std::string& text) {
+  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str()));
+}
+
+// A connect-string value with ';', braces or outer blanks must be braced, with '}' doubled.
+bool needsBraces(std::string_view value) {
+  if (value.empty())
+    return false;
+  if (value.front() == ' ' || value.back() == ' ')
+    return true;
+  return value.find_first_of(";{}") != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string ODBCConnection::connectString(std::string_view dataSource) {
+  std::string rest = kDefaultConnect;
+  rest.erase(0, 5);  // "ODBC;" names ODBC itself; what follows it goes to the driver manager
+  std::string result = "DSN=";
+  if (needsBraces(dataSource)) {
+    result += '{';
+    for (char c : dataSource) {
+      result += c;
+      if (c == '}')
+        result += '}';
+    }
+    result += '}';
+  } else {
+    result += dataSource;
+  }
+  result += ';';
+  return result + rest;
+}
+
+SQLHENV ODBCConnection::environment() {
+  if (!env_) {
+    SQLHANDLE env = SQL_NULL_HANDLE;
+    SQLRETURN code = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    if (!odbcSucceeded(code))
+      throw ODBCError(code, "Unable to allocate an ODBC environment ", "");
+    env_ = ODBCHandle(SQL_HANDLE_ENV, env);
+    odbcCheck(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
+                            reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC2), 0),
+              SQL_HANDLE_ENV, env);
+  }
+  return env_.get();
+}
+
+void ODBCConnection::connect(std::string_view dataSource, bool readOnly) {
+  disconnect();
+  SQLHENV env = environment();
+  if (!dbc_) {
+    SQLHANDLE dbc = SQL_NULL_HANDLE;
+    odbcCheck(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env);
+    dbc_ = ODBCHandle(SQL_HANDLE_DBC, dbc);
+  }
+  SQLHDBC dbc = dbc_.get();
+  odbcCheck(SQLSetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE,
+                              reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(
+                                  readOnly ? SQL_MODE_READ_ONLY : SQL_MODE_READ_WRITE)),
+                              0),
+            SQL_HANDLE_DBC, dbc);
+  std::string in = connectString(dataSource);
+  SQLCHAR out[1024] = {};
+  SQLSMALLINT outLength = 0;
+  SQLRETURN code = SQLDriverConnect(dbc, nullptr, sqlText(in), SQL_NTS, out, sizeof out,
+                                    &outLength, SQL_DRIVER_NOPROMPT);
+  odbcCheck(code, SQL_HANDLE_DBC, dbc);
+  connected_ = odbcSucceeded(code);
+  quoteKnown_ = false;
+}
+
+void ODBCConnection::disconnect() noexcept {
+  if (connected_)
+    SQLDisconnect(dbc_.get());
+  connected_ = false;
+}
+
+std::vector<ODBCDataSource> ODBCConnection::dataSources() {
+  SQLHENV env = environment();
+  std::vector<ODBCDataSource> sources;
+  SQLUSMALLINT direction = SQL_FETCH_FIRST;
+  for (;;) {
+    SQLCHAR name[SQL_MAX_DSN_LENGTH + 1] = {};
+    SQLCHAR description[512] = {};
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT descriptionLength = 0;
+    SQLRETURN code = SQLDataSources(env, direction, name, sizeof name, &nameLength,
+                                    description, sizeof description, &descriptionLength);
+    if (code == SQL_NO_DATA)
+      break;
+    odbcCheck(code, SQL_HANDLE_ENV, env);
+    sources.push_back({reinterpret_cast<const char*>(name),
+                       reinterpret_cast<const char*>(description)});
+    direction = SQL_FETCH_NEXT;
+  }
+  return sources;
+}
+
+bool ODBCConnection::supports(SQLUSMALLINT function) {
+  SQLUSMALLINT supported = SQL_FALSE;
+  odbcCheck(SQLGetFunctions(dbc_.get(), function, &supported), SQL_HANDLE_DBC, dbc_.get());
+  return supported == SQL_TRUE;
+}
+
+bool ODBCConnection::isReadOnlySource() {
+  SQLCHAR answer[8] = {};
+  SQLSMALLINT length = 0;
+  SQLRETURN code =
+      SQLGetInfo(dbc_.get(), SQL_DATA_SOURCE_READ_ONLY, answer, sizeof answer, &length);
+  return odbcSucceeded(code) && answer[0] == 'Y';
+}
+
+std::string ODBCConnection::quoteIdentifier(std::string_view name) {
+  if (!quoteKnown_) {
+    SQLCHAR quote[8] = {};
+    SQLSMALLINT length = 0;
+    SQLRETURN code =
+        SQLGetInfo(dbc_.get(), SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &length);
+    quote_ = odbcSucceeded(code) ? reinterpret_cast<const char*>(quote) : "";
+    // A blank answer means the driver names no quote character; its SQL still takes the
+    // standard one more often than bare names that hold blanks or punctuation.
+    if (quote_.empty() || quote_ == " ")
+      quote_ = "\"";
+    quoteKnown_ = true;
+  }
+  std::string quoted = quote_;
+  for (size_t at = 0; at < name.size();) {
+    if (name.compare(at, quote_.size(), quote_) == 0) {
+      quoted += quote_;
+      quoted += quote_;
+      at += quote_.size();
+    } else {
+      quoted += name[at++];
+    }
+  }
+  return quoted + quote_;
+}
+
+ODBCHandle ODBCConnection::newStatement() {
+  SQLHANDLE statement = SQL_NULL_HANDLE;
+  odbcCheck(SQLAllocHandle(SQL_HANDLE_STMT, dbc_.get(), &statement), SQL_HANDLE_DBC,
+            dbc_.get());
+  return ODBCHandle(SQL_HANDLE_STMT, statement);
+}
+
+void ODBCConnection::execDirect(std::string_view sql) {
+  ODBCHandle statement = newStatement();
+  std::string text(sql);
+  SQLRETURN code = whileStillExecuting(
+      [&] { return SQLExecDirect(statement.get(), sqlText(text), SQL_NTS); });
+  if (code != SQL_NO_DATA)
+    odbcCheck(code, SQL_HANDLE_STMT, statement.get());
+}

@@ -1,0 +1,85 @@
+// ODBCConnection: one connection to a data source through the ODBC driver manager.
+//
+// It owns its environment (set to ODBC 2 behaviour, so that the catalogue functions return
+// the ODBC 2 column names and the SQL type codes 9, 10 and 11 for date, time and timestamp)
+// and its connection handle. connect builds the connect string from the data-source name as
+// the "ODBC;" default connect string asks for: the "ODBC;" prefix stands for ODBC itself and
+// is dropped, "DSN=<name>;" is what the driver manager gets. No dialog is ever shown.
+//
+// Failures of ODBC calls are thrown as ODBCError; the caller turns them into message lines.
+#pragma once
+
+#include "dblib/ODBCError.h"
+#include "dblib/ODBCHandle.h"
+
+#include <sqlext.h>
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+struct ODBCDataSource {
+  std::string name;
+  std::string description;
+};
+
+class ODBCConnection {
+public:
+  // The connect string every connection starts from; "ODBC;" alone means "an ODBC source".
+  static constexpr const char* kDefaultConnect = "ODBC;";
+
+  ODBCConnection() = default;
+  // Not copyable: one connection handle, one owner.
+  ODBCConnection(const ODBCConnection&) = delete;
+  ODBCConnection& operator=(const ODBCConnection&) = delete;
+  ~ODBCConnection() { disconnect(); }
+
+  // The connect string handed to the driver manager for `dataSource`; a name that contains
+  // connect-string punctuation is braced.
+  static std::string connectString(std::string_view dataSource);
+
+  // Connects to the named data source (read-only when asked). Throws ODBCError on failure.
+  void connect(std::string_view dataSource, bool readOnly);
+  // Disconnects when connected; never fails.
+  void disconnect() noexcept;
+  bool isConnected() const { return connected_; }
+
+  // Every user and system data source the driver manager knows, in its order.
+  std::vector<ODBCDataSource> dataSources();
+
+  // Whether the driver offers the ODBC function (an SQL_API_* code).
+  bool supports(SQLUSMALLINT function);
+  // Whether the driver reports the data source as read-only.
+  bool isReadOnlySource();
+  // `name` as a quoted identifier for generated SQL: the driver's quote character around it,
+  // inner quote characters doubled (SQL-92 double quotes when the driver names none).
+  std::string quoteIdentifier(std::string_view name);
+
+  // A new statement on the connection.
+  ODBCHandle newStatement();
+  // Executes `sql` directly, reading no result. Throws ODBCError on failure.
+  void execDirect(std::string_view sql);
+
+  SQLHDBC handle() const { return dbc_.get(); }
+
+private:
+  SQLHENV environment();
+
+  ODBCHandle env_;
+  ODBCHandle dbc_;
+  bool connected_ = false;
+  std::string quote_;
+  bool quoteKnown_ = false;
+};
+
+// Repeats an asynchronous-capable ODBC call while the driver answers that it is still
+// executing, and returns the final answer.
+template <class Call>
+SQLRETURN whileStillExecuting(Call call) {
+  SQLRETURN code;
+  while ((code = call()) == SQL_STILL_EXECUTING)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return code;
+}

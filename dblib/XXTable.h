@@ -1,0 +1,78 @@
+// XXTable: one table of the open data source: its columns from the column catalogue, the
+// value staged for each column, and the insert that writes the staged values as a row.
+//
+// Opening the table checks that its columns can be selected; the first row prepares
+//   INSERT INTO "owner"."table" ("column", ...) VALUES (?, ...)
+// with every name a quoted identifier. Each row binds its parameters afresh: text as
+// variable-length character data, date, time and timestamp columns as timestamps. An empty
+// text goes in as NULL except in character columns (so an integer or date column that was
+// given nothing holds NULL, not '' or 1970-01-01).
+#pragma once
+
+#include "dblib/ODBCConnection.h"
+#include "dblib/XXField.h"
+#include "dblib/XXMsgList.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class XXTable {
+public:
+  // Longest text bound for integer, bit, tiny-integer and binary columns, and for the rest.
+  static constexpr size_t kShortTextLimit = 255;
+  static constexpr size_t kLongTextLimit = 262144;
+
+  // `owner` is the table's schema as the table catalogue gives it (empty when none).
+  XXTable(std::string name, std::string owner, XXMsgList& messages);
+  // Not copyable: its value arrays and statement belong to it alone.
+  XXTable(const XXTable&) = delete;
+  XXTable& operator=(const XXTable&) = delete;
+
+  const std::string& name() const { return name_; }
+  int32_t columnCount() const { return static_cast<int32_t>(columnNames_.size()); }
+  // Null for a field index out of range (nothing reported).
+  const std::string* columnName(int32_t field) const;
+  // -1 for a field index out of range (nothing reported).
+  int32_t columnType(int32_t field) const;
+
+  // Reads the table's columns from the column catalogue. Throws ODBCError.
+  void readColumns(ODBCConnection& connection);
+
+  // Whether `field` is a column of the table; reports "Invalid field index: N" if not.
+  bool checkField(int32_t field) { return staged_.at(field) != nullptr; }
+  // Assigns to the staged value of `field`; reports a bad index. See XXFieldValue::assign.
+  bool putField(int32_t field, const char* bytes, int32_t length, bool reset);
+
+  bool isOpen() const { return open_; }
+  // Opens the table for writing; reports failures under "table=<name>".
+  bool open(ODBCConnection& connection);
+  void close();
+  // Inserts the staged values as one row and resets them on success.
+  bool rowOut(ODBCConnection& connection);
+
+  static size_t textLimit(int32_t sqlType);
+
+private:
+  std::string qualifiedName(ODBCConnection& connection) const;
+  std::string columnList(ODBCConnection& connection) const;
+  void prepareInsert(ODBCConnection& connection);
+  bool textsFit();
+  bool bindRow();
+
+  std::string name_;
+  std::string owner_;
+  XXMsgList& messages_;
+  std::vector<std::string> columnNames_;
+  std::vector<int32_t> columnTypes_;
+  std::vector<std::string> typeNames_;
+  std::vector<int32_t> columnLengths_;
+  XXFieldValues staged_;
+  XXFieldValues bound_;
+
+  bool open_ = false;
+  bool canAppend_ = false;
+  ODBCHandle insert_;
+  std::vector<TIMESTAMP_STRUCT> timestamps_;
+  std::vector<SQLLEN> indicators_;
+};
