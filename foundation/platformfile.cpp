@@ -1,0 +1,133 @@
+#include "foundation/platformfile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int64_t kNanos = 1000000000;
+
+int64_t nanosOf(const timespec& t) { return int64_t(t.tv_sec) * kNanos + t.tv_nsec; }
+
+}  // namespace
+
+int fileOpen(const char* path, FileAccess access) {
+    if (!path || !*path) {
+        errno = ENOENT;
+        return -1;
+    }
+    int flags = O_CLOEXEC;
+    switch (access) {
+    case FileAccess::read: flags |= O_RDONLY; break;
+    case FileAccess::writeTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    case FileAccess::writeAppend: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+    }
+    int fd;
+    do {
+        fd = ::open(path, flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return -1;
+    }
+    return fd;
+}
+
+void fileClose(int fd) {
+    if (fd >= 0) ::close(fd);
+}
+
+int64_t fileRead(int fd, void* buffer, int64_t n, bool& partialError) {
+    partialError = false;
+    auto* at = static_cast<unsigned char*>(buffer);
+    int64_t total = 0;
+    while (total < n) {
+        const ssize_t got = ::read(fd, at + total, size_t(n - total));
+        if (got > 0) {
+            total += got;
+        } else if (got == 0) {
+            break;
+        } else if (errno != EINTR) {
+            if (total == 0) return -1;
+            partialError = true;
+            break;
+        }
+    }
+    return total;
+}
+
+bool fileWrite(int fd, const void* bytes, size_t n) {
+    const auto* at = static_cast<const unsigned char*>(bytes);
+    while (n > 0) {
+        const ssize_t put = ::write(fd, at, n);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        at += put;
+        n -= size_t(put);
+    }
+    return true;
+}
+
+int64_t fileSeek(int fd, int64_t offset, SeekFrom from) {
+    const int whence = from == SeekFrom::beginning ? SEEK_SET : from == SeekFrom::current ? SEEK_CUR : SEEK_END;
+    return int64_t(::lseek(fd, off_t(offset), whence));
+}
+
+int64_t fileSize(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return -1;
+    return int64_t(st.st_size);
+}
+
+bool fileTimes(int fd, FileTimes& out) {
+    struct statx sx {};
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_BTIME | STATX_ATIME | STATX_MTIME | STATX_CTIME, &sx) == 0) {
+        auto nanos = [](const statx_timestamp& t) { return int64_t(t.tv_sec) * kNanos + t.tv_nsec; };
+        out.created = (sx.stx_mask & STATX_BTIME) ? nanos(sx.stx_btime) : nanos(sx.stx_ctime);
+        out.accessed = nanos(sx.stx_atime);
+        out.written = nanos(sx.stx_mtime);
+        return true;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return false;
+    out.created = nanosOf(st.st_ctim);
+    out.accessed = nanosOf(st.st_atim);
+    out.written = nanosOf(st.st_mtim);
+    return true;
+}
+
+int64_t fileTimeNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+    return nanosOf(ts);
+}
+
+std::string localTimeText(int64_t time, bool withTime) {
+    const time_t seconds = time_t(time >= 0 ? time / kNanos : (time - kNanos + 1) / kNanos);
+    struct tm local {};
+    if (!localtime_r(&seconds, &local)) return {};
+    char text[64];
+    if (withTime)
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                      local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    else
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    return text;
+}
+
+int lastSystemError() { return errno; }
+
+std::string systemErrorText(int code) {
+    char text[256];
+    return strerror_r(code, text, sizeof text);
+}
