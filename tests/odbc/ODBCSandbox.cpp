@@ -40,11 +40,13 @@ ODBCSandbox::ODBCSandbox() {
   if (mkdtemp(pattern.data()) == nullptr)
     throw std::runtime_error("cannot make a temporary folder for ODBC");
   dir_ = pattern;
-  setenv("ODBCSYSINI", dir_.c_str(), 1);
+  fs::create_directories(systemDir());
+  setenv("ODBCSYSINI", systemDir().c_str(), 1);
   setenv("ODBCINI", odbcIni().c_str(), 1);
   setenv("HOME", dir_.c_str(), 1);
-  // Both files exist from the start, so that every reader sees this folder's set-up only.
-  std::ofstream(dir_ + "/odbcinst.ini") << "[ODBC]\nTrace=No\n";
+  // All three files exist from the start, so that every reader sees this folder's set-up.
+  std::ofstream(systemDir() + "/odbcinst.ini") << "[ODBC]\nTrace=No\n";
+  std::ofstream{systemDir() + "/odbc.ini"};
   std::ofstream{odbcIni()};
   addDriver(kSQLiteDriver, driverLibrary("libsqlite3odbc.so"), "");
   addDriver(kPostgresDriver, driverLibrary("psqlodbca.so"), "");

@@ -1,7 +1,8 @@
 // ODBCSandbox: a private ODBC configuration for one test process.
 //
-// It makes a temporary folder, points ODBCSYSINI, ODBCINI and HOME at it before any ODBC
-// call, and registers the SQLite and PostgreSQL drivers there, so that no test reads or
+// It makes a temporary folder, points ODBCSYSINI (its "sys" folder: drivers and system data
+// sources), ODBCINI (its odbc.ini: user data sources) and HOME at it before any ODBC call,
+// and registers the SQLite and PostgreSQL drivers there, so that no test reads or
 // changes the machine's own ODBC set-up. The folder is removed when the process ends.
 #pragma once
 
@@ -24,6 +25,8 @@ public:
   const std::string& dir() const { return dir_; }
   // The user data-source file the driver manager reads ($ODBCINI).
   std::string odbcIni() const { return dir_ + "/odbc.ini"; }
+  // The folder of odbcinst.ini and the system odbc.ini ($ODBCSYSINI).
+  std::string systemDir() const { return dir_ + "/sys"; }
   // A new empty folder inside the sandbox.
   std::string newFolder(const std::string& name) const;
 
