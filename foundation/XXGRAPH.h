@@ -136,7 +136,8 @@ public:
     virtual XXNOTE* addComment(int32_t x, int32_t y, int32_t width = 0, int32_t height = 0,
                                std::unique_ptr<XXNOTE> note = nullptr);
     // Deletes item `id`: a comment, a node (through delNode, links and all) or a link.
-    // False (and a report) when the graph has no such item.
+    // False (and a report) when the graph has no such item. An override of delNode must
+    // delete through XXGRAPH::delNode, never through deleteItem, which calls it.
     virtual bool deleteItem(int32_t id);
 
     // --- attachments --------------------------------------------------------------------
