@@ -1,0 +1,19 @@
+// The run context as the engine sees it: the generic run context plus the switches and the
+// current input that the matcher and the actions read.
+#pragma once
+
+#include <cstdint>
+
+#include "foundation/IXXINBUF.h"
+#include "foundation/XXINST.h"
+
+class IPXEngine;
+
+class PXInst : public XXINST {
+public:
+    bool debug = false;             // call the host back after every node's actions
+    bool trace = false;             // write the HTML trace
+    IPXEngine* engine = nullptr;    // the engine serving the run
+    IXXINBUF* buffer = nullptr;     // the input stream being scanned, or null
+    int32_t matchCount = 0;         // terminal-node matches of the current stream
+};
