@@ -40,7 +40,8 @@ public:
     XXGRID();
     // Copies title, key, counters, position, `modified`, the rows (deeply, with their detail
     // rows), the column definitions, the section marks and `persistent`. The detail grid is
-    // shared, not copied; the copy is not locked.
+    // shared, not copied; data fields of the copy point at the same objects without owning
+    // them (see XXFLD_DataOwner); the copy is not locked.
     XXGRID(const XXGRID& other);
     XXGRID& operator=(const XXGRID& other);
     ~XXGRID() override;
