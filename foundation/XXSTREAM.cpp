@@ -1,5 +1,6 @@
 #include "foundation/XXSTREAM.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -17,6 +18,16 @@ void report(const char* title, const XXSTRING& text, bool mayThrow = true) {
     Tracer t(title);
     t << text;
     if (mayThrow) t.emit();
+}
+
+// Makes room for `extra` more units, at least doubling the storage when it must grow, so
+// that lines and tokens built piece by piece cost time in proportion to their length (the
+// strings' own growth step is a fixed 40 or 10 units).
+template <typename Text>
+void room(Text& s, int64_t extra) {
+    const int64_t needed = int64_t(s.count) + extra + 1;
+    if (needed <= s.capacity) return;
+    s.chk(int32_t(std::min<int64_t>(std::max<int64_t>(needed, int64_t(s.capacity) * 2), INT32_MAX)));
 }
 
 bool isBlankChar(char c) { return c == ' ' || c == '\t'; }
@@ -230,6 +241,7 @@ const char* XXSTREAM::readLine() {
         const int32_t available = inputLength_ - inputAt_;
         const auto* lf = static_cast<const char*>(std::memchr(from, '\n', size_t(available)));
         if (!lf) {
+            room(line_, available);
             line_.append(from, available);
             inputAt_ = inputLength_;
             continue;
@@ -262,6 +274,7 @@ const char* XXSTREAM::getFld(char q) {
     tokenStart_ = cursor_;
     if (cursor_ >= n) return nullptr;
     empty(token_);
+    room(token_, n - cursor_);
     // Quoted: to the next single q, a doubled q standing for one. Unquoted: to the next
     // single space, a doubled space standing for one.
     quoted_ = text[cursor_] == q;
@@ -298,6 +311,7 @@ const XXWCHAR* XXSTREAM::readWide(char open, char close) {
         wtoken_[0] = 0;
         wtoken_.count = 1;
     }
+    room(wtoken_, (n - start) / 3 + 1);
     int32_t i = start;
     while (i < n && text[i] == open) {
         int32_t j = i + 1;
@@ -342,12 +356,13 @@ void XXSTREAM::clearLine() {
     tokenStart_ = 0;
 }
 
-void XXSTREAM::separate() {
+void XXSTREAM::separate(int64_t extra) {
+    room(line_, extra + 1);
     if (line_.length() > 0) line_ += ' ';
 }
 
 void XXSTREAM::addToken(const char* text) {
-    separate();
+    separate(text ? int64_t(std::strlen(text)) + 2 : 2);
     if (isBlank(text)) {
         line_ += quote_;
         line_ += quote_;
@@ -357,12 +372,12 @@ void XXSTREAM::addToken(const char* text) {
 }
 
 void XXSTREAM::addInt(int64_t n) {
-    separate();
+    separate(24);
     appendDecimal(line_, n);
 }
 
 void XXSTREAM::addQuoted(const char* text, char q) {
-    separate();
+    separate(text ? 2 * int64_t(std::strlen(text)) + 2 : 2);
     line_ += q;
     for (const char* p = text ? text : ""; *p; ++p) {
         const char* next = std::strchr(p, q);
@@ -382,7 +397,7 @@ void XXSTREAM::addWide(const XXWCHAR* text, char open, char close) {
         addToken("");
         return;
     }
-    separate();
+    separate(int64_t(wlen(text)) * 7);
     for (const XXWCHAR* p = text; *p; ++p) {
         line_ += open;
         appendDecimal(line_, *p);

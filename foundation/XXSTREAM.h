@@ -172,7 +172,8 @@ private:
     bool flushOutput(bool mayReport);
     void resetReading();
     void skipBlanks();
-    void separate();
+    // Starts a token: room for `extra` more bytes, then a space unless the line is empty.
+    void separate(int64_t extra);
     void reportWriteFailure(int code, bool mayReport);
 
     XXSTRING path_;
