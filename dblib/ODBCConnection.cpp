@@ -19,8 +19,8 @@ bool needsBraces(std::string_view value) {
 }  // namespace
 
 std::string ODBCConnection::connectString(std::string_view dataSource) {
-  std::string rest = kDefaultConnect;
-  rest.erase(0, 5);  // "ODBC;" names ODBC itself; what follows it goes to the driver manager
+  // The default connect string is "ODBC;" with nothing after the prefix, so the driver
+  // manager gets the data-source name alone.
   std::string result = "DSN=";
   if (needsBraces(dataSource)) {
     result += '{';
@@ -34,7 +34,7 @@ std::string ODBCConnection::connectString(std::string_view dataSource) {
     result += dataSource;
   }
   result += ';';
-  return result + rest;
+  return result;
 }
 
 SQLHENV ODBCConnection::environment() {
@@ -72,7 +72,7 @@ void ODBCConnection::connect(std::string_view dataSource, bool readOnly) {
                                     &outLength, SQL_DRIVER_NOPROMPT);
   odbcCheck(code, SQL_HANDLE_DBC, dbc);
   connected_ = odbcSucceeded(code);
-  quoteKnown_ = false;
+  quote_ = '\0';
 }
 
 void ODBCConnection::disconnect() noexcept {
@@ -117,29 +117,25 @@ bool ODBCConnection::isReadOnlySource() {
 }
 
 std::string ODBCConnection::quoteIdentifier(std::string_view name) {
-  if (!quoteKnown_) {
-    SQLCHAR quote[8] = {};
+  if (quote_ == '\0') {
+    SQLCHAR answer[8] = {};
     SQLSMALLINT length = 0;
     SQLRETURN code =
-        SQLGetInfo(dbc_.get(), SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &length);
-    quote_ = odbcSucceeded(code) ? reinterpret_cast<const char*>(quote) : "";
+        SQLGetInfo(dbc_.get(), SQL_IDENTIFIER_QUOTE_CHAR, answer, sizeof answer, &length);
     // A blank answer means the driver names no quote character; its SQL still takes the
     // standard one more often than bare names that hold blanks or punctuation.
-    if (quote_.empty() || quote_ == " ")
-      quote_ = "\"";
-    quoteKnown_ = true;
+    quote_ = odbcSucceeded(code) && answer[0] != ' ' && answer[0] != '\0'
+                 ? static_cast<char>(answer[0])
+                 : '"';
   }
-  std::string quoted = quote_;
-  for (size_t at = 0; at < name.size();) {
-    if (name.compare(at, quote_.size(), quote_) == 0) {
-      quoted += quote_;
-      quoted += quote_;
-      at += quote_.size();
-    } else {
-      quoted += name[at++];
-    }
+  std::string quoted(1, quote_);
+  for (char c : name) {
+    quoted += c;
+    if (c == quote_)
+      quoted += c;
   }
-  return quoted + quote_;
+  quoted += quote_;
+  return quoted;
 }
 
 ODBCHandle ODBCConnection::newStatement() {

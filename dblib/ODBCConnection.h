@@ -27,9 +27,6 @@ struct ODBCDataSource {
 
 class ODBCConnection {
 public:
-  // The connect string every connection starts from; "ODBC;" alone means "an ODBC source".
-  static constexpr const char* kDefaultConnect = "ODBC;";
-
   ODBCConnection() = default;
   // Not copyable: one connection handle, one owner.
   ODBCConnection(const ODBCConnection&) = delete;
@@ -55,6 +52,7 @@ public:
   bool isReadOnlySource();
   // `name` as a quoted identifier for generated SQL: the driver's quote character around it,
   // inner quote characters doubled (SQL-92 double quotes when the driver names none).
+  // Drivers name a single character; a longer answer is taken by its first.
   std::string quoteIdentifier(std::string_view name);
 
   // A new statement on the connection.
@@ -70,8 +68,7 @@ private:
   ODBCHandle env_;
   ODBCHandle dbc_;
   bool connected_ = false;
-  std::string quote_;
-  bool quoteKnown_ = false;
+  char quote_ = '\0';  // the driver's identifier quote, asked for once per connection
 };
 
 // Repeats an asynchronous-capable ODBC call while the driver answers that it is still

@@ -198,4 +198,23 @@ TEST_F(VelderODBC, UsageCasesChangeNothing) {
   EXPECT_EQ(odbcIni(), before);
 }
 
+TEST_F(VelderODBC, TheShippedExampleRegistersAnSQLiteSource) {
+  // The example names the driver as Debian's libsqliteodbc registers it.
+  ODBCSandbox::instance().addDriver("SQLite3", ODBCSandbox::driverLibrary("libsqlite3odbc.so"),
+                                    "");
+  std::string example = std::string(QUILLON_EXAMPLES_DIR) + "/velder-sqlite.dsn";
+  Outcome added = runVelder(dir_, {example});
+  EXPECT_EQ(added.status, 0) << added.err;
+  EXPECT_EQ(added.out, "DSN added:\nDSN=Quillon-Prices\n") << added.err;
+  {
+    QNDBSession db;
+    ASSERT_TRUE(db);
+    ASSERT_EQ(db->open("Quillon-Prices"), 1) << db.messages();
+    EXPECT_EQ(db->exeSQL("CREATE TABLE prices (item TEXT, price NUMERIC)"), 1) << db.messages();
+  }
+  EXPECT_TRUE(fs::exists(dir_ + "/Prices.db"));
+  Outcome removed = runVelder(dir_, {example, "-D"});
+  EXPECT_EQ(removed.out, "DSN removed:\nDSN=Quillon-Prices\n") << removed.err;
+}
+
 }  // namespace

@@ -33,5 +33,6 @@ if(TARGET dsntool_tests)
   target_link_libraries(dsntool_test_setup PRIVATE PkgConfig::ODBCINST)
   target_link_libraries(dsntool_tests PRIVATE odbc_test_support)
   add_dependencies(dsntool_tests velder dblib dsntool_test_setup)
-  target_compile_definitions(dsntool_tests PRIVATE QUILLON_BIN_DIR="${PROJECT_BINARY_DIR}/bin")
+  target_compile_definitions(dsntool_tests PRIVATE QUILLON_BIN_DIR="${PROJECT_BINARY_DIR}/bin"
+                             QUILLON_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
 endif()
