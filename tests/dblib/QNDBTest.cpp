@@ -16,10 +16,6 @@ TEST(QNDB, GetDBNameWithoutAChooserIsEmpty) {
   EXPECT_EQ(TestChooser::calls, before) << "the installed chooser must not be asked";
 }
 
-TEST(QNDB, FindsTheChooserTheProcessInstalled) {
-  EXPECT_NE(QNDB::installedChooser(), nullptr);
-}
-
 TEST(QNDB, StartsDisconnectedAndEmpty) {
   QNDB db;
   EXPECT_EQ(db.getTableCount(), 0);

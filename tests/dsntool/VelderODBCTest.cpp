@@ -182,22 +182,6 @@ TEST_F(VelderODBC, ReachesTheDriversSetupLibraryWithTheSampleFile) {
   EXPECT_EQ(readFile(log), "request=1\n" + call + "request=3\n" + call + "request=1\n" + call);
 }
 
-TEST_F(VelderODBC, UsageCasesChangeNothing) {
-  std::string file = writeFile("sqlite.dsn", std::string(ODBCSandbox::kSQLiteDriver) +
-                                                 "\nDSN=velder4\nDatabase=/x.db\n");
-  std::string before = odbcIni();
-  for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{}, {"?"}, {"/?"}, {"-?"}, {file, "-D", "x"},
-        {file, "-D", "x", "y"}}) {
-    SCOPED_TRACE(arguments.size());
-    Outcome outcome = runVelder(dir_, arguments);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_TRUE(outcome.out.starts_with(">----")) << outcome.out;
-    EXPECT_NE(outcome.out.find("DBQ=#DIR#Prices.mdb"), std::string::npos);
-  }
-  EXPECT_EQ(odbcIni(), before);
-}
-
 TEST_F(VelderODBC, TheShippedExampleRegistersAnSQLiteSource) {
   // The example names the driver as Debian's libsqliteodbc registers it.
   ODBCSandbox::instance().addDriver("SQLite3", ODBCSandbox::driverLibrary("libsqlite3odbc.so"),

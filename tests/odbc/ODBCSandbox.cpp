@@ -72,9 +72,6 @@ void ODBCSandbox::addDriver(const std::string& name, const std::string& driver,
   if (!setup.empty())
     check(SQLWritePrivateProfileString(name.c_str(), "Setup", setup.c_str(), file.c_str()),
           "set-up of " + name);
-  // Drivers stay loaded until the process ends, so that leak reports can name them.
-  check(SQLWritePrivateProfileString(name.c_str(), "DontDLClose", "1", file.c_str()),
-        "DontDLClose of " + name);
 }
 
 void ODBCSandbox::addDSN(const std::string& dsn, const std::string& driver,
