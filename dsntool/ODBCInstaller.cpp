@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <odbcinst.h>
+#include <sqlext.h>
 #include <strings.h>
 
 #include <filesystem>
@@ -118,6 +119,10 @@ DSNResult ODBCInstaller::writeProfile(DSNRequest request, const std::string& dri
   }
   if (dsn.empty())
     return {false, "no DSN= attribute names the data source"};
+  if (!SQLValidDSN(dsn.c_str()))
+    return {false, "\"" + dsn + "\" is no valid data-source name (at most " +
+                       std::to_string(SQL_MAX_DSN_LENGTH) +
+                       " characters, none of []{}(),;?*=!@\\)"};
 
   ConfigMode userSources(ODBC_USER_DSN);
   if (request == DSNRequest::Remove) {

@@ -146,14 +146,33 @@ TEST_F(VelderODBC, AnEmptyAttributeLineEndsTheListTheInstallerSees) {
   EXPECT_EQ(section.find("nowhere"), std::string::npos) << section;
 }
 
-TEST_F(VelderODBC, RefusesDriversThatAreNotRegistered) {
-  std::string file = writeFile("bad.dsn", "No Such Driver\nDSN=velder3\n");
-  Outcome added = runVelder(dir_, {file});
-  EXPECT_EQ(added.status, 1);
-  EXPECT_EQ(added.out, "Unable to add DSN:\nDSN=velder3\n");
-  EXPECT_NE(added.err.find("\"No Such Driver\" is not registered"), std::string::npos)
-      << added.err;
-  EXPECT_EQ(iniSection(odbcIni(), "velder3"), "");
+TEST_F(VelderODBC, RefusesWhatTheInstallerCannotTakeAndSaysWhy) {
+  const std::string sqlite = ODBCSandbox::kSQLiteDriver;
+  struct Row {
+    const char* name;
+    std::string text;
+    const char* firstAttribute;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"unregistered driver", "No Such Driver\nDSN=velder3\n", "DSN=velder3",
+       "\"No Such Driver\" is not registered"},
+      {"name too long", sqlite + "\nDSN=" + std::string(33, 'n') + "\n",
+       "DSN=nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn", "is no valid data-source name"},
+      {"bad characters", sqlite + "\nDSN=a[b]\n", "DSN=a[b]", "is no valid data-source name"},
+      {"no DSN attribute", sqlite + "\nDatabase=x\n", "Database=x", "no DSN= attribute"},
+      {"attribute without key", sqlite + "\nDSN=velder5\n=x\n", "DSN=velder5",
+       "attribute without a key"},
+  };
+  std::string before = odbcIni();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Outcome added = runVelder(dir_, {writeFile("bad.dsn", row.text)});
+    EXPECT_EQ(added.status, 1);
+    EXPECT_EQ(added.out, "Unable to add DSN:\n" + std::string(row.firstAttribute) + "\n");
+    EXPECT_NE(added.err.find(row.reason), std::string::npos) << added.err;
+  }
+  EXPECT_EQ(odbcIni(), before);
 }
 
 TEST_F(VelderODBC, ReachesTheDriversSetupLibraryWithTheSampleFile) {
