@@ -77,18 +77,12 @@ void XXFieldRecs::open(const std::string& qualifier, const std::string& owner,
 }
 
 bool XXFieldRecs::fetch() {
+  // A NULL number leaves its bound value alone, so every number starts the row at 0.
   dataType16_ = 0;
   precision = length = 0;
   scale = radix = nullable = 0;
   if (!fetchRow(statement_))
     return false;
-  // A NULL number reads as 0; the driver leaves the bound value alone then.
-  if (indicators_[0] == SQL_NULL_DATA)
-    dataType16_ = 0;
   dataType_ = dataType16_;
-  if (indicators_[1] == SQL_NULL_DATA)
-    precision = 0;
-  if (indicators_[2] == SQL_NULL_DATA)
-    length = 0;
   return true;
 }
