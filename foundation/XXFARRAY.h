@@ -2,14 +2,15 @@
 //
 // XXFARRAY<T> keeps `count` (the high-water mark of indices used), a fill value for slots past
 // `count`, the owned slot array, its `capacity` and a growth `increment`. It grows on demand by
-// at least `increment` slots and never shrinks, so element-by-element appends reallocate only
-// every `increment` elements. Failures (a negative size, an allocation that cannot be made) go
+// at least `increment` slots (and by half its size once that is more) and never shrinks, so
+// element-by-element appends reallocate rarely. Failures (a negative size, an allocation that cannot be made) go
 // through the one error path and leave the contents as they were.
 //
 // XXFARRAYI<T> is the integral-element variant whose fill value is zero; XXPTRARRAY<T> holds
 // pointers it does not own.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -105,7 +106,12 @@ public:
 
 private:
     bool grow(int32_t n) {
-        const int64_t wanted = int64_t(capacity) + std::max<int64_t>(increment, int64_t(n) - capacity);
+        // At least `increment` slots, at least what was asked for, and once the array is
+        // large, half its size again, so that building a long text by small appends costs
+        // linear rather than quadratic time.
+        const int64_t step = std::max<int64_t>({int64_t(increment), int64_t(n) - capacity,
+                                                int64_t(capacity) / 2});
+        const int64_t wanted = int64_t(capacity) + step;
         if (wanted > INT32_MAX) {
             reportError("XXFARRAY<T>::chk: elements NULL");
             return false;

@@ -17,7 +17,7 @@ TEST(XXFARRAY, AtGrowsByIncrementAndFillsWithNullValue) {
     for (int i = 0; i < 10; ++i) EXPECT_EQ(a[i], i == 5 ? 1 : 7) << "slot " << i;
 }
 
-TEST(XXFARRAY, GrowthTakesTheLargerOfIncrementAndShortfall) {
+TEST(XXFARRAY, GrowthTakesTheLargestOfIncrementShortfallAndHalfTheSize) {
     struct Row {
         int32_t increment, first, request, expected;
     };
@@ -26,6 +26,7 @@ TEST(XXFARRAY, GrowthTakesTheLargerOfIncrementAndShortfall) {
         {10, 1, 35, 35},   // far short: exactly what was asked
         {40, 40, 41, 80},
         {1, 1, 2, 2},
+        {10, 100, 101, 150},  // a large array grows by half its size
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << "increment " << r.increment << " request " << r.request);
