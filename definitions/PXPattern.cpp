@@ -1,0 +1,211 @@
+// The node matchers' text and target rules and their match() bodies.
+//
+// Availability is always asked before bytes are read: the caller's position with the
+// registered form of iChk, a matcher's running position with the pointer form, so that a
+// window slide shifts both. bytes() is re-read after every check, because a check may move
+// the window.
+#include "definitions/PXPattern.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "definitions/PXGraph.h"
+#include "definitions/PXNode.h"
+
+namespace {
+
+int32_t clampSize(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+XXWCHAR unitAt(const unsigned char* at) { return XXWCHAR(at[0] | at[1] << 8); }
+
+}  // namespace
+
+int compareBytes(const char* text, const unsigned char* input, size_t bytes) {
+    return std::memcmp(text, input, bytes);
+}
+
+int compareBytesNoCase(const char* text, const unsigned char* input, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i) {
+        const int a = std::tolower(static_cast<unsigned char>(text[i]));
+        const int b = std::tolower(input[i]);
+        if (a != b) return a - b;
+    }
+    return 0;
+}
+
+int compareUnits(const XXWCHAR* text, const unsigned char* input, size_t units) {
+    for (size_t i = 0; i < units; ++i) {
+        const XXWCHAR u = unitAt(input + 2 * i);
+        if (text[i] != u) return int(text[i]) - int(u);
+    }
+    return 0;
+}
+
+int compareUnitsNoCase(const XXWCHAR* text, const unsigned char* input, size_t units) {
+    for (size_t i = 0; i < units; ++i) {
+        const XXWCHAR a = wlower(text[i]);
+        const XXWCHAR b = wlower(unitAt(input + 2 * i));
+        if (a != b) return int(a) - int(b);
+    }
+    return 0;
+}
+
+// --- PatternSet --------------------------------------------------------------------------
+
+void PatternSet::setTarget(const PXPatternForm* pattern) {
+    target_ = pattern;
+    int64_t lo = 0;
+    int64_t hi = 0;
+    if (pattern)
+        for (int32_t i = 0; i < pattern->count; ++i) {
+            lo += (*pattern)[i].min;
+            hi += (*pattern)[i].max;
+        }
+    minSize = clampSize(lo);
+    maxSize = clampSize(hi);
+}
+
+bool PatternSet::isWide() const {
+    if (!target_ || target_->count == 0) return false;
+    const PXChecker* first = (*target_)[0].checker;
+    return first && first->isWide();
+}
+
+int32_t PatternSet::match(IXXINBUF& buffer, int32_t& position) {
+    tailSet = nullptr;
+    tailCount = 0;
+    if (!target_) return -1;
+    int32_t q = position;
+    const int32_t k = target_->count;
+    for (int32_t j = 0; j < k; ++j) {
+        const SubPattern& sp = (*target_)[j];
+        const PXChecker* c = sp.checker;
+        if (!c) return -1;
+        const int32_t w = c->width();
+        // An empty variable matches the empty text; repeating it makes no progress.
+        if (w > 0)
+            for (int32_t r = 0; r < sp.min; ++r) {
+                if (!buffer.iChk(&q, w) || !c->contains(buffer.bytes() + q)) return -1;
+                q += w;
+            }
+        if (j == k - 1) {
+            tailSet = c;
+            tailCount = std::max(0, sp.max - std::max(sp.min, 0));
+            break;
+        }
+        if (w <= 0) continue;
+        const PXChecker* next = (*target_)[j + 1].checker;
+        for (int32_t taken = std::max(sp.min, 0); taken < sp.max; ++taken) {
+            if (!buffer.iChk(&q, w) || !c->contains(buffer.bytes() + q)) break;
+            if (next) {
+                const int32_t nw = next->width();
+                if (nw <= 0) break;
+                if (buffer.iChk(&q, nw) && next->contains(buffer.bytes() + q)) break;
+            }
+            q += w;
+        }
+    }
+    return q - position;
+}
+
+// --- PatternStr --------------------------------------------------------------------------
+
+PatternStr::PatternStr() : narrowCompare_(compareBytes), wideCompare_(compareUnits) {}
+
+void PatternStr::setText(const char* text) {
+    text_ = isBlank(text) ? "" : text;
+    refresh();
+}
+
+void PatternStr::setWText(const XXWCHAR* text) {
+    if (isBlank(text)) {
+        wtext_.clear();
+    } else {
+        wtext_ = text;
+        text_ = "";
+    }
+    refresh();
+}
+
+void PatternStr::setIgnoreCase(bool flag) {
+    ignoreCase_ = flag ? 1 : 0;
+    narrowCompare_ = flag ? compareBytesNoCase : compareBytes;
+    wideCompare_ = flag ? compareUnitsNoCase : compareUnits;
+}
+
+void PatternStr::refresh() {
+    if (text_.length() > 0) {
+        wide = 0;
+        minSize = maxSize = text_.length();
+    } else if (wtext_.length() > 0) {
+        wide = 1;
+        minSize = maxSize = clampSize(int64_t(wtext_.length()) * 2);
+    } else {
+        wide = 0;
+        minSize = maxSize = 0;
+    }
+}
+
+int32_t PatternStr::match(IXXINBUF& buffer, int32_t& position) {
+    const int32_t n = minSize;
+    if (!buffer.iChk(position, n)) return -1;
+    const unsigned char* at = buffer.bytes() + position;
+    const bool equal = wide ? wideCompare_(wtext_.text(), at, size_t(n / 2)) == 0
+                            : narrowCompare_(text_.text(), at, size_t(n)) == 0;
+    return equal ? n : -1;
+}
+
+// --- PatternSSet -------------------------------------------------------------------------
+
+void PatternSSet::setTarget(StringSet* set) {
+    target_ = set;
+    minSize = 0;
+    maxSize = set ? set->longest : 0;
+}
+
+int32_t PatternSSet::match(IXXINBUF& buffer, int32_t& position) {
+    if (!target_) return -1;
+    bool anyEnabled = false;
+    for (int32_t i = 0; i < target_->items.count; ++i) {
+        const StringSetItem& item = target_->items[i];
+        if (!item.enabled) continue;
+        anyEnabled = true;
+        const int32_t n = item.text.length();
+        if (!buffer.iChk(position, n)) continue;
+        const unsigned char* at = buffer.bytes() + position;
+        const int differ = item.ignoreCase ? compareBytesNoCase(item.text.text(), at, size_t(n))
+                                           : compareBytes(item.text.text(), at, size_t(n));
+        if (differ == 0) {
+            target_->lastMatched = i;
+            return n;
+        }
+    }
+    // With nothing to compare, the end of the input must still be noticed.
+    if (!anyEnabled) buffer.iChk(position, 1);
+    return -1;
+}
+
+// --- PatternGraph ------------------------------------------------------------------------
+
+void PatternGraph::setTarget(PXGraph* graph, PXNode* node) {
+    target_ = graph;
+    node_ = graph ? node : nullptr;
+}
+
+int32_t PatternGraph::match(IXXINBUF& buffer, int32_t& position) {
+    PXNode* start = target_ ? target_->startNode() : nullptr;
+    PXPattern* m = start ? start->matcher() : nullptr;
+    if (!m || scratch != 0) return -2;
+    scratch = 1;
+    const int32_t result = m->match(buffer, position);
+    scratch = 0;
+    return result;
+}
+
+// --- PatternNull -------------------------------------------------------------------------
+
+int32_t PatternNull::match(IXXINBUF& buffer, int32_t& position) {
+    if (buffer.getBaseOffset() == 0 && position == 0) return 0;
+    return buffer.iChk(position, 1) ? -1 : 0;
+}
