@@ -136,7 +136,7 @@ void XXGRIDIO::setValue(XXFLD& field, const DefToken& token, std::string_view li
                 dropped += (dropped.empty() ? "" : " ") + digits;
         }
         bytes->setText(false);
-        bytes->setValue(kept.empty() ? "[]" : kept.c_str());
+        bytes->setValue(kept.c_str());
         if (!dropped.empty() && !quiet && rangeReports_++ < kRangeReports) {
             Error e;
             e << loadString(54) << " - " << "Byte value out of range:  (" << dropped.c_str() << ")  ["
