@@ -24,6 +24,12 @@ int keywordOf(const std::string& text) {
 
 int32_t toInt32(long v) { return int32_t(std::clamp<long>(v, INT32_MIN, INT32_MAX)); }
 
+// Positions and sizes on the drawing surface are kept within a range where adding a size to a
+// position, or halving and subtracting it, cannot overflow.
+constexpr long kSurfaceLimit = 1L << 24;
+int32_t coordinate(long v) { return int32_t(std::clamp(v, -kSurfaceLimit, kSurfaceLimit)); }
+int32_t extent(long v) { return int32_t(std::clamp(v, 0L, kSurfaceLimit)); }
+
 // The next token as a number; a missing token is 0 (as an empty text converts), a token that
 // is no integer fails.
 bool numberIn(DefLine& rest, long& out) {
@@ -189,7 +195,7 @@ void GraphIO::noteIn(DefLine& rest) {
     if (code != 0) reportConversion("GraphIO::noteIn", code, noteReports_);
     DefToken text;
     const bool hasText = rest.next(text);
-    XXNOTE* note = graph_->addComment(toInt32(v[0]), toInt32(v[1]), toInt32(v[2]), toInt32(v[3]));
+    XXNOTE* note = graph_->addComment(coordinate(v[0]), coordinate(v[1]), extent(v[2]), extent(v[3]));
     if (note && hasText) note->setLabel(narrowOf(text));
 }
 
@@ -199,7 +205,7 @@ void GraphIO::nodeIn(DefLine& rest) {
     for (int i = 0; i < 5; ++i)
         if (!numberIn(rest, v[i])) code += 1 << i;
     if (code != 0) reportConversion("GraphIO::nodeIn", code, nodeReports_);
-    PXNode* node = graph_->addPXNode(toInt32(v[1]), toInt32(v[2]), toInt32(v[3]), toInt32(v[4]));
+    PXNode* node = graph_->addPXNode(coordinate(v[1]), coordinate(v[2]), extent(v[3]), extent(v[4]));
     if (!node) return;
     Pending p;
     p.node = node;
