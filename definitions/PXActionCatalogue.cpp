@@ -8,7 +8,7 @@ namespace {
 
 // How a kind's label is composed from string-table texts: `first`, then " " + `second`, or
 // " (" + `second` + ")" when `parenthesised`.
-struct KindSpec {
+struct KindRow {
     const char* className;
     int32_t first;
     int32_t second;
@@ -17,7 +17,7 @@ struct KindSpec {
     bool listed;
 };
 
-constexpr KindSpec kSpecs[PXACT::kindCount] = {
+constexpr KindRow kRows[PXACT::kindCount] = {
     {"AppendToA", 1302, 0, false, nullptr, true},
     {"AppendToW", 1302, 1402, true, nullptr, true},
     {"SendToA", 1356, 0, false, nullptr, true},
@@ -46,7 +46,7 @@ constexpr KindSpec kSpecs[PXACT::kindCount] = {
 
 PXActionCatalogue::PXActionCatalogue() {
     for (int32_t i = 0; i < PXACT::kindCount; ++i) {
-        const KindSpec& s = kSpecs[i];
+        const KindRow& s = kRows[i];
         PXActionKind& k = kinds_[i];
         k.number = i + 1;
         k.className = s.className;

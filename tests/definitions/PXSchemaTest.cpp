@@ -72,78 +72,52 @@ TEST(PXSchema, GridListInFileOrder) {
     EXPECT_EQ(std::string(b.d.actionGroupActions.title().text()), "Action group");
 }
 
-TEST(PXSchema, ColumnLayouts) {
+// The wiring of checkers, choosers and lookups that the dialogs and preparation rely on.
+TEST(PXSchema, ColumnWiring) {
     Built b;
     PXDefinition& d = b.d;
     struct Col {
         XXGRID* grid;
         int32_t col;
-        const char* label;
         const char* kind;
         int32_t width;
-        int32_t help;
         XXCHECKER* checker;
         XXGRID* lookup;
     };
     const Col expected[] = {
-        {&d.nodeGroups, 0, "Definition file", "ID", 50, 0, &d.tagChecker2, nullptr},
-        {&d.nodeGroups, 1, "", "DATA<PXGraph>", 0, 0, nullptr, nullptr},
-        {&d.comment, 0, "Comment", "STR", 255, 4011, nullptr, nullptr},
-        {&d.sets8, 0, "Tag", "ID", 50, 4031, &d.tagChecker2, nullptr},
-        {&d.sets8Ranges, 0, "Start", "INT", 3, 0, &d.byteRange, nullptr},
-        {&d.sets8Ranges, 1, "End  ", "INT", 3, 0, &d.byteRange, nullptr},
-        {&d.sets16Ranges, 0, "Start", "INT", 5, 0, &d.wordRange, nullptr},
-        {&d.sets16Ranges, 1, "End  ", "INT", 5, 0, &d.wordRange, nullptr},
-        {&d.patternNames, 0, "Pattern / Node Group", "ID", 50, 0, nullptr, nullptr},
-        {&d.patterns, 0, "Tag", "ID", 50, 4032, &d.tagChecker2, nullptr},
-        {&d.patternElements, 0, "Set", "ID", 50, 0, nullptr, &d.setVarNames},
-        {&d.patternElements, 1, "Min", "INT", 5, 4008, &d.minChecker, nullptr},
-        {&d.patternElements, 2, "Max", "INT", 5, 4008, &d.maxChecker, nullptr},
-        {&d.actionGroups, 0, "Tag", "ID", 50, 4037, &d.tagChecker2, nullptr},
-        {&d.preRunActions, 0, "Action", "STR", 18, 0, nullptr, &d.actionKinds},
-        {&d.preRunActions, 3, "", "STR", 20, 4006, nullptr, nullptr},
-        {&d.actionGroupActions, 1, "", "STR", 20, 4006, nullptr, nullptr},
-        {&d.variables, 0, "Tag", "ID", 50, 4034, &d.tagChecker2, nullptr},
-        {&d.variables, 1, "Type", "STR", 10, 0, nullptr, &d.varTypes},
-        {&d.variables, 2, "Initial value", "BYTES", 255, 4007, nullptr, nullptr},
-        {&d.variables, 3, "Ignore case", "BOOL", 1, 4007, nullptr, nullptr},
-        {&d.fileVariables, 0, "Tag", "ID", 50, 4065, &d.tagChecker2, nullptr},
-        {&d.fileVariables, 1, "File", "STR", 260, 0, nullptr, nullptr},
-        {&d.fileVariables, 2, "Comment", "STR", 255, 4063, nullptr, nullptr},
-        {&d.fileVariables, 3, "", "BYTES", 0, 0, nullptr, nullptr},
-        {&d.fileVariables, 4, "", "DATA<FileVarMgr>", 0, 0, nullptr, nullptr},
-        {&d.counters, 0, "Tag", "ID", 50, 4035, &d.tagChecker2, nullptr},
-        {&d.counters, 1, "Initial value", "INT", 10, 4004, nullptr, nullptr},
-        {&d.maps, 0, "Tag", "ID", 50, 4028, &d.tagChecker2, nullptr},
-        {&d.mapRows, 0, "Text", "STR", 255, 4029, nullptr, nullptr},
-        {&d.mapRows, 1, "Other text", "STR", 255, 4029, nullptr, nullptr},
-        {&d.mapRows, 2, "Target", "STR", 50, 0, nullptr, &d.targets},
-        {&d.mapRows, 3, "Ignore case", "BOOL", 1, 4015, nullptr, nullptr},
-        {&d.stringSets, 0, "Tag", "ID", 50, 4028, &d.tagChecker2, nullptr},
-        {&d.stringSetRows, 0, "Enabled", "BOOL", 1, 4061, nullptr, nullptr},
-        {&d.stringSetRows, 1, "Text", "STR", 255, 4029, nullptr, nullptr},
-        {&d.stringSetRows, 4, "Ignore case", "BOOL", 1, 4015, nullptr, nullptr},
+        {&d.nodeGroups, 0, "ID", 50, &d.tagChecker2, nullptr},
+        {&d.nodeGroups, 1, "DATA<PXGraph>", 0, nullptr, nullptr},
+        {&d.sets8Ranges, 1, "INT", 3, &d.byteRange, nullptr},
+        {&d.sets16Ranges, 0, "INT", 5, &d.wordRange, nullptr},
+        {&d.patternElements, 0, "ID", 50, nullptr, &d.setVarNames},
+        {&d.patternElements, 1, "INT", 5, &d.minChecker, nullptr},
+        {&d.patternElements, 2, "INT", 5, &d.maxChecker, nullptr},
+        {&d.actionGroupActions, 0, "STR", 18, nullptr, &d.actionKinds},
+        {&d.variables, 1, "STR", 10, nullptr, &d.varTypes},
+        {&d.variables, 2, "BYTES", 255, nullptr, nullptr},
+        {&d.fileVariables, 3, "BYTES", 0, nullptr, nullptr},
+        {&d.fileVariables, 4, "DATA<FileVarMgr>", 0, nullptr, nullptr},
+        {&d.mapRows, 2, "STR", 50, nullptr, &d.targets},
+        {&d.stringSetRows, 3, "STR", 50, nullptr, &d.targets},
     };
     for (const Col& c : expected) {
         SCOPED_TRACE(std::string(c.grid->title().text()) + " column " + std::to_string(c.col));
         const XXFLD_DEF* def = c.grid->fieldDef(c.col);
         ASSERT_NE(def, nullptr);
-        EXPECT_EQ(std::string(def->label.text()), c.label);
         EXPECT_EQ(kindOf(*c.grid, c.col), c.kind);
         EXPECT_EQ(def->width, c.width);
-        EXPECT_EQ(def->helpId, c.help);
         EXPECT_EQ(def->checker, c.checker);
         EXPECT_EQ(def->lookupGrid, c.lookup);
     }
+    for (XXGRID* g : std::initializer_list<XXGRID*>{&d.sets8, &d.sets16, &d.patterns, &d.actionGroups, &d.variables,
+                                                    &d.fileVariables, &d.counters, &d.maps, &d.stringSets})
+        EXPECT_EQ(g->fieldDef(0)->checker, &d.tagChecker2) << g->title().text();
     EXPECT_EQ(d.sets8Ranges.fieldDef(0)->chooser, &d.byteValHelper);
     EXPECT_EQ(d.sets16Ranges.fieldDef(1)->chooser, &d.wordValHelper);
     EXPECT_FALSE(d.preRunActions.fieldDef(1)->editable);
-    EXPECT_TRUE(d.preRunActions.fieldDef(1)->optional);
-    EXPECT_TRUE(d.variables.fieldDef(2)->optional);
-    EXPECT_TRUE(d.mapRows.fieldDef(1)->optional && d.mapRows.fieldDef(2)->optional);
-    // Visible columns: the hidden data columns do not count.
+    EXPECT_TRUE(d.preRunActions.fieldDef(3)->optional);
     EXPECT_EQ(d.fileVariables.visibleCount(), 3);
-    EXPECT_EQ(d.nodeGroups.visibleCount(), 1);
+    EXPECT_EQ(std::string(d.sets8Ranges.label(1)), "End  ");
 }
 
 TEST(PXSchema, NewStringSetRowStartsEnabled) {

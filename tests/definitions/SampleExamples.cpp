@@ -38,9 +38,9 @@ void output(ClientGrids& c, const char* tag, const char* file) {
     put(*r, 1, file);
 }
 
-void inputs(ClientGrids& c, const char* spec) {
+void inputs(ClientGrids& c, const char* files) {
     XXROW* r = c.files.appendRow();
-    put(*r, 1, spec);
+    put(*r, 1, files);
 }
 
 void logName(ClientGrids& c, const char* name) { put(*c.logName.appendRow(), 0, name); }
