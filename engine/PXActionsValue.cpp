@@ -1,0 +1,118 @@
+// The value kinds: Clear variable, Output table row, Increment counter, Set counter and
+// Execute SQL.
+#include <string>
+
+#include "engine/PXActions.h"
+#include "engine/PXEngine.h"
+#include "foundation/XXSTRTABLE.h"
+#include "foundation/XXTEXT.h"
+
+// --- Clear variable -----------------------------------------------------------------------
+
+void ClearVar::resolve(int32_t i, XXSTRING* errors) {
+    if (i != 0) return;
+    PXEngine* e = eng();
+    if (!e) return;
+    const XXSTRING text = narrowParm(0);
+    variable = e->findVariableValue(text);
+    if (!variable) notFound(errors, loadString(1294), text);
+}
+
+void ClearVar::rebuildSummary() {
+    summary.clear();
+    summary += loadString(118);
+    summary += " ";
+    const XXSTRING& p = parm(0);
+    if (p.isWide)
+        summary += p.wtext();
+    else
+        summary += p.text();
+}
+
+int32_t ClearVar::doIt(XXINST*, PXNode*) {
+    if (variable) variable->clear();
+    return -2;
+}
+
+// --- Output table row ---------------------------------------------------------------------
+
+void OutputTableRow::resolve(int32_t i, XXSTRING* errors) {
+    if (i != 0) return;
+    PXEngine* e = eng();
+    if (!e) return;
+    const XXSTRING text = narrowParm(0);
+    table = e->tableIndex(text);
+    if (table < 0) notFound(errors, loadString(1281), text);
+}
+
+int32_t OutputTableRow::doIt(XXINST*, PXNode*) {
+    PXEngine* e = eng();
+    if (e && e->dests() && table >= 0) e->dests()->event(4, table);
+    return -2;
+}
+
+// --- counters -----------------------------------------------------------------------------
+
+CCounterAction::CCounterAction(const PXActionKind& k)
+    : CEngineAction(k),
+      value(k.number == PXACT::IncCounter ? 1 : 0),
+      title_(k.number == PXACT::IncCounter ? "IncCounter::setParm" : "SetCounter::setParm") {}
+
+void CCounterAction::resolve(int32_t i, XXSTRING* errors) {
+    const XXSTRING text = narrowParm(i);
+    if (i == 0) {
+        PXEngine* e = eng();
+        counter = e ? e->counterIndex(text) : -1;
+        if (e && counter < 0) notFound(errors, "counter", text);
+    } else if (i == 1) {
+        const bool increment = kind == PXACT::IncCounter;
+        if (text.length() == 0) {
+            value = increment ? 1 : 0;
+            return;
+        }
+        long n = 0;
+        if (!isInteger(text) || !toLong(text, n)) {
+            Tracer(title_) << "AToI failure: " << text << endMsg;
+            return;
+        }
+        value = int32_t(n);
+        // An increment of nothing would make the action pointless: it adds 1.
+        if (increment && value == 0) value = 1;
+    }
+}
+
+int32_t* CCounterAction::slot() const {
+    PXEngine* e = eng();
+    if (!e || counter < 0 || counter >= int32_t(e->counterValues().size())) return nullptr;
+    return &e->counterValues()[size_t(counter)];
+}
+
+int32_t IncCounter::doIt(XXINST*, PXNode*) {
+    // Counters are 32-bit and wrap around.
+    if (int32_t* c = slot()) *c = int32_t(uint32_t(*c) + uint32_t(value));
+    return -2;
+}
+
+int32_t SetCounter::doIt(XXINST*, PXNode*) {
+    if (int32_t* c = slot()) *c = value;
+    return -2;
+}
+
+// --- Execute SQL --------------------------------------------------------------------------
+
+void ExeSQL::resolve(int32_t i, XXSTRING* errors) {
+    if (i != 0) return;
+    PXEngine* e = eng();
+    if (!e) return;
+    const XXSTRING text = narrowParm(0);
+    variable = e->findVariableValue(text);
+    if (!variable) notFound(errors, loadString(1294), text);
+}
+
+int32_t ExeSQL::doIt(XXINST*, PXNode*) {
+    PXEngine* e = eng();
+    if (!e || !e->dests() || !variable) return -2;
+    const std::string statement(reinterpret_cast<const char*>(variable->getBytes()), size_t(variable->getByteCount()));
+    e->dests()->exeSQL(statement.c_str());
+    return -2;
+}

@@ -1,0 +1,240 @@
+// The matcher: phases, the scan of one input stream, and the walk of a graph.
+//
+// The walk is deterministic and never backtracks. It searches forward for the graph's start
+// node; from each matched node it follows the first link (in link order) whose target
+// matches right after it; a node whose pattern ends in a repeatable element is extended one
+// element at a time only while none of its links matches (or only one that matches nothing);
+// every node on the path records its match and runs its actions; when a node has no
+// matching link the walk searches for the start node again after what was consumed. A node
+// that names a node group walks the group's graph by recursion, and an action result of 0 or
+// more ("Return") ends the walk of the graph it ran in, handing back what was consumed.
+//
+// Positions are window-relative and every one that is held across a call that may slide
+// the window is registered on the buffer's index stack, so a slide shifts it in place.
+//
+// One guard goes beyond the rules of the walk: a walk that keeps moving between nodes that
+// match nothing, without consuming anything, would never end; after more such steps in a
+// row than the graph has nodes, the node reached is treated as having no matching link.
+// Tests: tests/engine/WalkTest.cpp, MatcherTest.cpp, SearchTest.cpp.
+#include "engine/PXEngine.h"
+#include "foundation/XXINBUF.h"
+
+namespace {
+
+// A position registered on the buffer for the life of the object.
+class Registered {
+public:
+    Registered(IXXINBUF& buffer, int32_t* position) : buffer_(buffer) { buffer_.pushIdx(position); }
+    ~Registered() { buffer_.popIdx(1); }
+    Registered(const Registered&) = delete;
+    Registered& operator=(const Registered&) = delete;
+
+private:
+    IXXINBUF& buffer_;
+};
+
+}  // namespace
+
+// --- phases -------------------------------------------------------------------------------
+
+void PXEngine::resetLists(int32_t phase) {
+    preRun.reset(phase);
+    postRun.reset(phase);
+    preStream.reset(phase);
+    postStream.reset(phase);
+    for (CActions& list : groupLists_) list.reset(phase);
+}
+
+int32_t PXEngine::phase(int32_t phase, PXInst& run) {
+    if (phase == 1) {
+        plans_.clear();
+        clearSharedNodeRefs(nodeGroups.nodeRefs);
+        PXGraphIter graphs(nodeGroups);
+        while (PXGraph* g = graphs.next()) g->prepare();
+        resetLists(1);
+        if (run.trace) trace_.head(traceTitle());
+        runActions(preRun, run, nullptr, &nodeGroups.main);
+    } else if (phase == 6) {
+        runActions(postRun, run, nullptr, &nodeGroups.main);
+        if (run.trace) trace_.tail();
+    }
+    return 2;
+}
+
+int32_t PXEngine::runActions(CActions& list, PXInst& run, PXNode* node, PXGraph* graph) {
+    int32_t result = -2;
+    for (CAction* a : list) result = std::max(result, a->doIt(&run, node));
+    if (run.debug) debugCall(run, node, graph);
+    return result;
+}
+
+void PXEngine::debugCall(PXInst& run, PXNode* node, PXGraph* graph) {
+    if (!callback_) return;
+    const char* graphName = node && graph ? graph->name.text() : "";
+    callback_(99, graphName, "", node ? node->number + 1 : -1, node ? node->tag().text() : "", node ? node->matchStart : 0,
+              node ? node->matchLength : 0, run.buffer, userData_);
+}
+
+// --- one stream ---------------------------------------------------------------------------
+
+int32_t PXEngine::scanStream(PXInst& run) {
+    IXXINBUF* buffer = run.buffer;
+    if (!buffer) return 0;
+    buffer->open(20);
+    if (run.trace) trace_.streamHeading(buffer->streamName());
+    PXGraphIter graphs(nodeGroups);
+    while (PXGraph* g = graphs.next()) g->resetStream();
+    resetLists(2);
+    for (StringSet& set : stringSets_) set.lastMatched = -1;
+    run.matchCount = 0;
+    if (run.getHalt() == 1) run.setHalt(0);
+    runActions(preStream, run, nullptr, &nodeGroups.main);
+    if (buffer->load() > 0) {
+        int32_t position = 0;
+        Registered held(*buffer, &position);
+        scanGraph(&nodeGroups.main, position, run, nullptr);
+    }
+    runActions(postStream, run, nullptr, &nodeGroups.main);
+    buffer->close();
+    return 2;
+}
+
+// --- the walk -----------------------------------------------------------------------------
+
+void PXEngine::recordMatch(PXNode& node, int32_t position, int32_t length, PXInst& run) {
+    node.matchStart = run.buffer->getBaseOffset() + position;
+    node.matchLength = length;
+    node.reset(3);
+    if (run.trace) trace_.nodeBlock(node, run.buffer);
+}
+
+// Tries the start node from `position` on; the length it matched, or a negative value when
+// the search ran out of input.
+int32_t PXEngine::search(PXNode& start, int32_t& position, PXInst& run) {
+    IXXINBUF& buffer = *run.buffer;
+    PXPattern& m = *start.matcher();
+    const int32_t step = m.isWide() ? 2 : 1;
+    auto* plain = fastSearch_ ? dynamic_cast<XXINBUF*>(&buffer) : nullptr;
+    const PXSearchPlan* plan = plain ? &plans_.planFor(start) : nullptr;
+    if (plan && plan->kind == PXSearchPlan::none) plan = nullptr;
+    for (uint32_t tries = 1;; ++tries) {
+        // Positions that certainly fail are passed over only while nothing has failed yet:
+        // after a failure the plain search stops at the next failed attempt.
+        if (plan && !buffer.failed()) position = skipPositions(*plan, plain->data(), plain->getCount(), position);
+        const int32_t length = m.match(buffer, position);
+        if (length >= 0) return length;
+        if (buffer.failed()) return -1;
+        position += step;
+        // A long search still hears a Stop now and then.
+        if ((tries & 0xFFFF) == 0 && run.haltRequested()) return -1;
+    }
+}
+
+int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* caller) {
+    int32_t result = -2;
+    IXXINBUF* buffer = run.buffer;
+    if (!buffer) return result;
+    int32_t r = p;
+    Registered heldR(*buffer, &r);
+    const int64_t a0 = buffer->getBaseOffset() + p;
+    if (!graph || buffer->getCount() <= 0 || run.haltRequested()) return result;
+    (void)caller;
+    const int32_t noProgressLimit = graph->nodeCount() + 1;
+
+    bool ended = false;
+    while (!ended) {
+        // 2. Search.
+        PXNode* start = graph->startNode();
+        if (!start || !start->matcher()) break;
+        const int64_t a1 = buffer->getBaseOffset() + p;
+        int32_t length = search(*start, p, run);
+        if (length < 0) break;
+
+        // 3. Walk.
+        PXNode* current = start;
+        int32_t stillSteps = 0;
+        while (current && current->matcher() && !ended) {
+            PXPattern& cm = *current->matcher();
+            // a.
+            r = p + length;
+            const PXChecker* tail = cm.tailSet;
+            const int32_t tailCount = cm.tailCount;
+            const int32_t w = tail ? tail->width() : 0;
+            int32_t e = 0;
+            PXNode* choice = nullptr;
+            int32_t choiceLength = -1;
+            const int32_t links = current->linkCount();
+            for (;;) {
+                // b. Link pass: the first link that matches here.
+                for (int32_t i = 0; i < links; ++i) {
+                    PXNode* target = current->fastLinks[i];
+                    PXPattern* tm = target ? target->matcher() : nullptr;
+                    if (!tm) continue;
+                    const int32_t l = tm->match(*buffer, r);
+                    if (l >= 0) {
+                        choice = target;
+                        choiceLength = l;
+                        break;
+                    }
+                }
+                // c. Extend the node's last element only while no link took something.
+                if ((choice && choiceLength >= 1) || e >= tailCount || !tail || w <= 0) break;
+                if (!buffer->iChk(r, w)) {
+                    ended = true;
+                    break;
+                }
+                if (!tail->contains(buffer->bytes() + r)) break;
+                ++e;
+                r += w;
+            }
+            // d.
+            length += e * w;
+            recordMatch(*current, p, length, run);
+            // e.
+            if (runActions(current->actions, run, current, graph) >= 0) {
+                result = int32_t(buffer->getBaseOffset() + p + length - a0);
+                ended = true;
+            }
+            // f. Progress guard. An empty match at the very end of the input ends the scan
+            // too: searching again would only find the same empty match there once more.
+            if (length == 0 && !choice) {
+                if (buffer->getBaseOffset() + p == a1) {
+                    if (buffer->failed())
+                        ended = true;
+                    else
+                        length = cm.isWide() ? 2 : 1;
+                } else if (buffer->failed() && !buffer->iChk(p, 1)) {
+                    ended = true;
+                }
+            }
+            // g.
+            p += length;
+            if (links == 0) ++run.matchCount;
+            // A walk that goes round nodes matching nothing ends here.
+            stillSteps = length == 0 ? stillSteps + 1 : 0;
+            if (choice && choiceLength == 0 && stillSteps > noProgressLimit) choice = nullptr;
+            // h.
+            current = choice;
+            length = choiceLength;
+            if (choice) {
+                PXPattern* chm = choice->matcher();
+                if (dynamic_cast<PatternGraph*>(chm)) {
+                    PatternGraph* pg = static_cast<PatternGraph*>(chm);
+                    int32_t q = p;
+                    Registered heldQ(*buffer, &q);
+                    const int32_t consumed = scanGraph(pg->target(), q, run, choice);
+                    if (consumed >= 0) length = consumed;
+                } else if (chm->maxSize == 0) {
+                    recordMatch(*choice, p, length, run);
+                    runActions(choice->actions, run, choice, graph);
+                    if (buffer->failed()) ended = true;
+                }
+            }
+            // i.
+            if (run.haltRequested()) ended = true;
+        }
+        // 4.
+        if (run.haltRequested()) ended = true;
+    }
+    return result;
+}

@@ -1,0 +1,215 @@
+// Search plans and the skip loop. See PXSearch.h for why a skip never changes a result.
+#include "engine/PXSearch.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "definitions/PXGraph.h"
+#include "definitions/PXNode.h"
+#include "definitions/PXPattern.h"
+
+namespace {
+
+// How common a byte is in text, roughly (higher: more common). Letters follow English
+// frequencies, lower case above upper case; digits, space and punctuation are common.
+int32_t commonness(unsigned char b) {
+    static const char kOrder[] = " etaoinsrhldcumfpgwybvkxjqz\n.,ETAOINSRHLDCUMFPGWYBVKXJQZ0123456789-_'\"";
+    const char* at = b != 0 ? std::strchr(kOrder, b) : nullptr;
+    if (!at) return 0;
+    return int32_t(sizeof kOrder) - int32_t(at - kOrder);
+}
+
+int32_t rarestOffset(const unsigned char* text, int32_t n) {
+    int32_t best = 0;
+    for (int32_t i = 1; i < n; ++i)
+        if (commonness(text[i]) < commonness(text[best])) best = i;
+    return best;
+}
+
+void addBothCases(bool* first, unsigned char b, bool ignoreCase) {
+    first[b] = true;
+    if (ignoreCase) {
+        first[std::tolower(b)] = true;
+        first[std::toupper(b)] = true;
+    }
+}
+
+PXSearchPlan planForMatcher(PXPattern* m, int32_t depth);
+
+const unsigned char* bytesOf(const PXSearchPlan& plan) {
+    return reinterpret_cast<const unsigned char*>(plan.text.data());
+}
+
+PXSearchPlan planForText(PatternStr& s) {
+    PXSearchPlan plan;
+    if (s.wide) {
+        plan.step = 2;
+        if (s.ignoreCase() || s.wtext().length() == 0) return plan;
+        plan.kind = PXSearchPlan::wideLiteral;
+        // Wide input holds its units little-endian.
+        for (int32_t i = 0; i < s.wtext().length(); ++i) {
+            const XXWCHAR u = s.wtext().text()[i];
+            plan.text += char(u & 0xFF);
+            plan.text += char(u >> 8);
+        }
+        plan.length = int32_t(plan.text.size());
+        plan.rareAt = rarestOffset(bytesOf(plan), plan.length);
+        return plan;
+    }
+    const int32_t n = s.text().length();
+    if (n == 0) return plan;
+    const auto* text = reinterpret_cast<const unsigned char*>(s.text().text());
+    if (s.ignoreCase()) {
+        plan.kind = PXSearchPlan::firstBytes;
+        addBothCases(plan.first, text[0], true);
+        plan.need = n;
+        return plan;
+    }
+    plan.kind = PXSearchPlan::literal;
+    plan.text.assign(s.text().text(), size_t(n));
+    plan.length = n;
+    plan.rareAt = rarestOffset(text, n);
+    return plan;
+}
+
+PXSearchPlan planForPattern(PatternSet& p) {
+    PXSearchPlan plan;
+    plan.step = p.isWide() ? 2 : 1;
+    const PXPatternForm* form = p.target();
+    if (!form || form->count == 0) return plan;
+    const SubPattern& first = (*form)[0];
+    if (first.min < 1 || !first.checker) return plan;
+    if (const auto* s8 = dynamic_cast<const PXSet8*>(first.checker)) {
+        plan.kind = PXSearchPlan::setRun;
+        plan.set8 = s8;
+        plan.run = first.min;
+    } else if (const auto* s16 = dynamic_cast<const PXSet16*>(first.checker)) {
+        plan.kind = PXSearchPlan::setRun;
+        plan.set16 = s16;
+        plan.run = first.min;
+    }
+    return plan;
+}
+
+PXSearchPlan planForStringSet(PatternSSet& s) {
+    PXSearchPlan plan;
+    const StringSet* set = s.target();
+    if (!set) return plan;
+    plan.kind = PXSearchPlan::firstBytes;
+    plan.need = 1;
+    for (int32_t i = 0; i < set->items.count; ++i) {
+        const StringSetItem& item = set->items[i];
+        if (!item.enabled) continue;
+        const int32_t n = item.text.length();
+        // An empty item matches everywhere: nothing can be skipped.
+        if (n == 0) return PXSearchPlan{};
+        addBothCases(plan.first, static_cast<unsigned char>(item.text.text()[0]), item.ignoreCase != 0);
+        if (n > plan.need) plan.need = n;
+    }
+    return plan;
+}
+
+PXSearchPlan planForMatcher(PXPattern* m, int32_t depth) {
+    if (auto* s = dynamic_cast<PatternStr*>(m)) return planForText(*s);
+    if (auto* p = dynamic_cast<PatternSet*>(m)) return planForPattern(*p);
+    if (auto* ss = dynamic_cast<PatternSSet*>(m)) return planForStringSet(*ss);
+    // A node group matches where its start node does (one level: a group that starts with
+    // a group is searched plainly).
+    if (auto* g = dynamic_cast<PatternGraph*>(m); g && depth == 0 && g->target())
+        if (PXNode* start = g->target()->startNode()) {
+            PXSearchPlan plan = planForMatcher(start->matcher(), 1);
+            plan.step = 1;   // the group node itself steps one byte
+            const bool byteSteps = plan.kind != PXSearchPlan::wideLiteral && !plan.set16;
+            return byteSteps ? plan : PXSearchPlan{};
+        }
+    return PXSearchPlan{};
+}
+
+// literal: memchr for the rarest byte, then the whole text.
+int32_t skipLiteral(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p) {
+    const int32_t n = plan.length;
+    const int32_t last = count - n;   // the last start whose bytes are all in the window
+    const unsigned char* text = bytesOf(plan);
+    const unsigned char rare = text[plan.rareAt];
+    while (p <= last) {
+        const void* hit = std::memchr(data + p + plan.rareAt, rare, size_t(last - p) + 1);
+        if (!hit) return last + 1;
+        const int32_t c = int32_t(static_cast<const unsigned char*>(hit) - data) - plan.rareAt;
+        if (std::memcmp(data + c, text, size_t(n)) == 0) return c;
+        p = c + 1;
+    }
+    return p;
+}
+
+int32_t skipWideLiteral(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p) {
+    const int32_t n = plan.length;
+    const int32_t last = count - n;
+    const unsigned char* text = bytesOf(plan);
+    const unsigned char rare = text[plan.rareAt];
+    const int32_t origin = p;
+    while (p <= last) {
+        const void* hit = std::memchr(data + p + plan.rareAt, rare, size_t(last - p) + 1);
+        if (!hit) break;
+        const int32_t c = int32_t(static_cast<const unsigned char*>(hit) - data) - plan.rareAt;
+        if ((c - origin) % 2 != 0) {
+            p = c + 1;
+            continue;
+        }
+        if (std::memcmp(data + c, text, size_t(n)) == 0) return c;
+        p = c + 2;
+    }
+    // The first position of the search's parity past the last complete start.
+    int32_t q = last + 1 > p ? last + 1 : p;
+    if ((q - origin) % 2 != 0) ++q;
+    return q;
+}
+
+int32_t skipFirstBytes(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p) {
+    const int32_t last = count - plan.need;
+    while (p <= last && !plan.first[data[p]]) ++p;
+    return p;
+}
+
+template <typename Member>
+int32_t skipSetRun(Member member, int32_t width, int32_t run, const unsigned char* data, int32_t count, int32_t p) {
+    // A start at p reads the units at p, p + w, ... p + (run - 1) w.
+    const int32_t span = run * width;
+    while (p + span <= count) {
+        int32_t j = run - 1;
+        while (j >= 0 && member(data + p + j * width)) --j;
+        if (j < 0) return p;
+        // No start from p up to the failing unit can hold it among its first `run` units.
+        p += (j + 1) * width;
+    }
+    return p;
+}
+
+}  // namespace
+
+PXSearchPlan makeSearchPlan(PXNode& node) { return planForMatcher(node.matcher(), 0); }
+
+int32_t skipPositions(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p) {
+    if (!data || p < 0) return p;
+    switch (plan.kind) {
+    case PXSearchPlan::literal: return skipLiteral(plan, data, count, p);
+    case PXSearchPlan::wideLiteral: return skipWideLiteral(plan, data, count, p);
+    case PXSearchPlan::firstBytes: return skipFirstBytes(plan, data, count, p);
+    case PXSearchPlan::setRun:
+        if (plan.set8)
+            return skipSetRun([s = plan.set8](const unsigned char* at) { return s->has(at[0]); }, 1, plan.run, data,
+                              count, p);
+        if (plan.set16)
+            return skipSetRun(
+                [s = plan.set16](const unsigned char* at) { return s->has(uint32_t(at[0]) | uint32_t(at[1]) << 8); },
+                2, plan.run, data, count, p);
+        return p;
+    case PXSearchPlan::none: break;
+    }
+    return p;
+}
+
+const PXSearchPlan& PXSearchPlans::planFor(PXNode& node) {
+    auto it = plans_.find(&node);
+    if (it == plans_.end()) it = plans_.emplace(&node, makeSearchPlan(node)).first;
+    return it->second;
+}
