@@ -1,0 +1,34 @@
+// ConsoleInst: the run context of a run started from a console. Besides the halt level set
+// by actions, a key "S" or "s" typed on the terminal stops the run (halt level 2).
+//
+// The keyboard is only looked at when standard input is a terminal; then, for the life of
+// the object, the terminal passes keys without waiting for Enter and without echo, and its
+// settings are restored afterwards. The matcher asks for a halt after every node, so the
+// keyboard is polled at most every 100 ms.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/PXInst.h"
+
+struct termios;
+
+class ConsoleInst : public PXInst {
+public:
+    ConsoleInst();
+    ~ConsoleInst() override;
+
+    // Reads waiting keys; a stop key sets the halt level to 2. True when a halt is requested.
+    bool checkStop() const;
+
+    bool haltRequested() const override;
+    bool haltAtLeast(int32_t n) const override;
+
+private:
+    // Polls the keyboard when the last poll is long enough ago.
+    void poll() const;
+
+    std::unique_ptr<termios> saved_;   // the terminal's settings, when they were changed
+    mutable int64_t lastPoll_ = 0;
+};

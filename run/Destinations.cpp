@@ -1,0 +1,190 @@
+#include "run/Destinations.h"
+
+#include <memory>
+#include <new>
+
+#include "foundation/XXMSG.h"
+#include "foundation/XXSTRTABLE.h"
+#include "foundation/XXTEXT.h"
+#include "run/DBDest.h"
+#include "run/StreamDest.h"
+#include "run/TitledError.h"
+
+namespace {
+
+// A new destination, or null when it cannot be allocated (the callers report it).
+template <typename T, typename... Args>
+std::unique_ptr<Destination> make(Args&&... args) {
+    return std::unique_ptr<Destination>(new (std::nothrow) T(std::forward<Args>(args)...));
+}
+
+// The first column whose label is the text of `labelId`, or -1 (without a report).
+int32_t findColumn(const XXGRID& grid, int32_t labelId) {
+    const char* label = loadString(labelId);
+    for (int32_t c = 0; c < grid.fieldCount(); ++c)
+        if (XXFLD_DEF* def = grid.fieldDef(c); def && def->label == label) return c;
+    return -1;
+}
+
+// Writes `text` into column 0 of row `row`, creating the rows up to it.
+void putName(XXGRID* grid, int32_t row, const char* text) {
+    if (!grid) return;
+    while (grid->rowCount() <= row)
+        if (!grid->appendRow()) return;
+    grid->setText(0, row, text);
+}
+
+}  // namespace
+
+int32_t Destinations::clear() {
+    dests_.clear();
+    defaultIdx_ = -1;
+    traceIdx_ = -1;
+    return 2;
+}
+
+bool Destinations::createTrace() {
+    auto dest = make<StreamDest>(traceFileName_.text(), StreamDest::createMode);
+    if (!dest) {
+        TitledError e("Destinations::createTrace");
+        e << "Unable to create trace destination" << endMsg;
+        return false;
+    }
+    traceIdx_ = dests_.count();
+    dests_.add(std::move(dest));
+    return true;
+}
+
+bool Destinations::createDefault() {
+    auto dest = make<StreamDest>(defaultFileName, StreamDest::createMode);
+    if (!dest) {
+        TitledError e("Destinations::createDefault");
+        e << "Unable to create default destination" << endMsg;
+        return false;
+    }
+    defaultIdx_ = dests_.count();
+    dests_.add(std::move(dest));
+    return true;
+}
+
+int32_t Destinations::getDefaultIdx() {
+    if (defaultIdx_ < 0 && !createDefault()) {
+        TitledError e("Destinations::getDefaultIdx");
+        e << "Unable to create default destination" << endMsg;
+        return 0;
+    }
+    return defaultIdx_;
+}
+
+int32_t Destinations::getTraceIdx() {
+    if (traceIdx_ < 0 && !createTrace()) {
+        TitledError e("Destinations::getTraceIdx");
+        e << "Unable to create trace destination" << endMsg;
+        return 0;
+    }
+    return traceIdx_;
+}
+
+void Destinations::synch(XXGRID* outputFiles, IQXDB* db, XXGRID* destinations, XXGRID* tables) {
+    clear();
+    db_ = db;
+    if (destinations) destinations->clearRows();
+    if (tables) tables->clearRows();
+
+    createTrace();
+
+    const int32_t specCol = outputFiles ? findColumn(*outputFiles, 1042) : -1;
+    const int32_t appendCol = outputFiles ? findColumn(*outputFiles, 1301) : -1;
+    const int32_t tagCol = outputFiles ? findColumn(*outputFiles, 1286) : -1;
+    if (outputFiles && outputFiles->rowCount() > 0 && specCol >= 0 && appendCol >= 0) {
+        for (int32_t r = 0; r < outputFiles->rowCount(); ++r) {
+            const XXFLD* spec = outputFiles->getCell(specCol, r);
+            const XXFLD* append = outputFiles->getCell(appendCol, r);
+            const int32_t mode =
+                append && toBool(append->getText()) ? StreamDest::appendMode : StreamDest::createMode;
+            auto dest = make<StreamDest>(spec ? spec->getText() : "", mode);
+            if (!dest) {
+                TitledError e("Destinations::synch");
+                e << "Unable to create StreamDest" << endMsg;
+            }
+            const int32_t index = dests_.count();
+            const XXFLD* tag = tagCol >= 0 ? outputFiles->getCell(tagCol, r) : nullptr;
+            putName(destinations, index, tagCol >= 0 ? (tag ? tag->getText() : "") : "*****");
+            dests_.add(std::move(dest));
+        }
+    } else if (!outputFiles || outputFiles->rowCount() == 0) {
+        createDefault();
+    }
+
+    if (!db_) return;
+    for (int32_t t = 0; t < db_->getTableCount(); ++t) {
+        // Copied at once: the library's texts live only until its lists change.
+        const XXSTRING table(db_->getTableName(t));
+        putName(tables, t, table);
+        for (int32_t c = 0; c < db_->getFieldCount(t); ++c) {
+            auto dest = make<DBDest>(db_, t, c);
+            if (!dest) {
+                TitledError e("Destinations::synch");
+                e << "Unable to create DBDest" << endMsg;
+            }
+            XXSTRING name(table);
+            name << "." << db_->getFieldName(t, c);
+            putName(destinations, dests_.count(), name);
+            dests_.add(std::move(dest));
+        }
+    }
+}
+
+int32_t Destinations::closeAll() {
+    for (int32_t i = 0; i < dests_.count(); ++i) {
+        if (Destination* d = dests_.at(i)) {
+            d->close();
+            d->reset();
+        }
+    }
+    return 2;
+}
+
+void Destinations::logDBMessages() {
+    if (!db_ || db_->getMsgCount() <= 0) return;
+    for (int32_t i = 0; i < db_->getMsgCount(); ++i) {
+        XXMSG line(2);
+        line << db_->getMsg(i) << "\n" << toLog;
+    }
+    db_->clearMsgs();
+}
+
+int32_t Destinations::event(int32_t kind, int32_t table) {
+    if (kind == 4 && db_) {
+        db_->rowOut(table);
+        logDBMessages();
+    }
+    return 2;
+}
+
+int32_t Destinations::exeSQL(const char* statement) {
+    if (isBlank(statement) || !db_) return 0;
+    const bool ok = db_->exeSQL(statement) != 0;
+    // A refused statement would otherwise stay silent until the next row is written.
+    logDBMessages();
+    return ok ? 2 : 0;
+}
+
+Destination* Destinations::get(int32_t index) {
+    if (index == kTraceDestination)
+        index = getTraceIdx();
+    else if (index < 0)
+        index = getDefaultIdx();
+    Destination* d = dests_.at(index);
+    if (!d || d->ensureOpen() != 2) return nullptr;
+    return d;
+}
+
+void Destinations::notifyAll(int32_t event, const char* name, const char* fullName) {
+    if (event == 2) {
+        inputName_.set(name);
+        inputFullName_.set(fullName);
+    }
+    for (int32_t i = 0; i < dests_.count(); ++i)
+        if (Destination* d = dests_.at(i)) d->notify(event, fullName);
+}

@@ -1,0 +1,80 @@
+// Destinations: every place a run writes to, addressed by index.
+//
+// synch() rebuilds the set from the definition before every run and after every load:
+//   index 0            the trace file (always; -3 reaches it)
+//   1 .. n             one StreamDest per row of the output files grid, in row order, or,
+//                      when there are none, the default file "out.tmp"
+//   after them         one DBDest per column of every table of the connected database
+// and writes the names into the destinations grid (row i = destination i: the row's tag, or
+// table.column) and the table names into the tables grid, so that the row an output action
+// names is the index it stores. Index -2 (and any other negative index except -3) is the
+// default destination, created on first use when the output rows left none.
+//
+// get() opens lazily: a destination that cannot take output gives null. The last two input
+// names announced (notifyAll 2) are kept split for the output actions.
+#pragma once
+
+#include <cstdint>
+
+#include "dblib/IQXDB.h"
+#include "engine/IDests.h"
+#include "foundation/GLIST.h"
+#include "foundation/XXFILENAME.h"
+#include "foundation/XXGRID.h"
+
+class Destinations : public IDests {
+public:
+    static constexpr const char* defaultFileName = "out.tmp";
+
+    Destinations() = default;
+    ~Destinations() = default;
+    Destinations(const Destinations&) = delete;
+    Destinations& operator=(const Destinations&) = delete;
+
+    // --- IDests ---------------------------------------------------------------------------
+    int32_t noop() override { return 2; }
+    int32_t clear() override;
+    int32_t closeAll() override;
+    // Kind 4: write the staged row of table `table`; the database's message lines go to the
+    // log and are cleared.
+    int32_t event(int32_t kind, int32_t table) override;
+    int32_t exeSQL(const char* statement) override;
+    Destination* get(int32_t index) override;
+
+    // Rebuilds the set (see above). Any grid may be null; `db` null means no database.
+    void synch(XXGRID* outputFiles, IQXDB* db, XXGRID* destinations, XXGRID* tables);
+    // The default and trace indexes, creating the destination when it does not exist yet;
+    // 0 (after an Error) when it cannot be made.
+    int32_t getDefaultIdx();
+    int32_t getTraceIdx();
+    // Event 2: a new input stream; `name` is what the input was chosen by (the spec or the
+    // folder), `fullName` its path. Every destination is told.
+    void notifyAll(int32_t event, const char* name, const char* fullName);
+
+    void setTraceFileName(const char* name) { traceFileName_ = name; }
+    const XXSTRING& traceFileName() const { return traceFileName_; }
+    void setDB(IQXDB* db) { db_ = db; }
+    IQXDB* db() const { return db_; }
+
+    int32_t count() const { return dests_.count(); }
+    // The destination at `index` as it is (no lazy opening); null when there is none.
+    Destination* at(int32_t index) const { return dests_.at(index); }
+    int32_t defaultIdx() const { return defaultIdx_; }
+    int32_t traceIdx() const { return traceIdx_; }
+    const XXFILENAME& inputName() const { return inputName_; }
+    const XXFILENAME& inputFullName() const { return inputFullName_; }
+
+private:
+    bool createTrace();
+    bool createDefault();
+    // Copies the database's message lines to the log and clears them.
+    void logDBMessages();
+
+    LIST<Destination> dests_;
+    int32_t defaultIdx_ = -1;
+    int32_t traceIdx_ = -1;
+    XXSTRING traceFileName_;
+    IQXDB* db_ = nullptr;
+    XXFILENAME inputName_;
+    XXFILENAME inputFullName_;
+};

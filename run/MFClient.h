@@ -1,0 +1,45 @@
+// MFClient: the input scanners of a client and the choice between them.
+//
+// The input kind of a run is 1 mail, 2 files, 3 URLs, or 0 to choose from the definition:
+// mail when the "Folders" grid has rows, else URLs when "URLs" has rows, else files when
+// "Files" has rows, else mail. The file scanner is always here; the mail and URL scanners
+// are installed by the hosts that have them. A run that asks for a kind whose scanner is
+// missing is refused with an error naming the kind; an automatic choice that finds no input
+// rows at all and has no mail scanner runs the file scanner over no files, so that a
+// definition made only of phase actions still runs them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "run/FileScanner.h"
+#include "run/PXScanner.h"
+
+class PXClient;
+
+class MFClient {
+public:
+    static constexpr int32_t automatic = 0;
+    static constexpr int32_t mail = 1;
+    static constexpr int32_t fileInput = 2;
+    static constexpr int32_t urls = 3;
+
+    explicit MFClient(PXClient& client) : client_(client), files(client) {}
+
+    // Stores the kind and runs the client.
+    int32_t run(PXInst& run, int32_t kind);
+    // The scan of a run (the client's scanInputs): the kind resolved, its scanner run.
+    int32_t scan(PXInst& run);
+    // The kind the next scan takes, with automatic resolved from the definition.
+    int32_t resolvedKind() const;
+
+    int32_t inputKind = automatic;
+
+private:
+    PXClient& client_;
+
+public:
+    FileScanner files;
+    std::unique_ptr<PXScanner> mailScanner;   // installed by hosts with mail input
+    std::unique_ptr<PXScanner> httpScanner;   // installed by hosts with URL input
+};

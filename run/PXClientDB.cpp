@@ -1,0 +1,68 @@
+// The client's binding of the database library: libqndb.so is loaded by name from the
+// directory of the running program, and its one IQXDB object serves every connection of
+// the client until the client goes.
+#include "foundation/XXSTRTABLE.h"
+#include "foundation/platform.h"
+#include "run/PXClient.h"
+#include "run/TitledError.h"
+
+namespace {
+
+constexpr int32_t kTablesListed = 24;
+
+}  // namespace
+
+void PXClient::dbConnect() {
+    if (db_) return;
+    dbLib_.setFileName(modulePathOf(kQNDBLibraryFile).c_str());
+    if (!dbLib_.load()) return;
+    auto getIDB = reinterpret_cast<QNGetIDBFn>(dbLib_.symbol(kGetIDBSymbol));
+    if (!getIDB) {
+        TitledError e("PXClient::dbConnect");
+        e << "Unable to locate " << kGetIDBSymbol << endMsg;
+        return;
+    }
+    db_ = getIDB();
+    dests_.setDB(db_);
+}
+
+bool PXClient::connectDatabase(bool synch) {
+    if (db_) db_->close();
+    connectedDB_ = "";
+    dbNotAvailable_ = false;
+    const XXSTRING name = formText(databaseGrid, 0);
+    if (name.length() > 0) {
+        if (db_ && db_->open(name) == 1) {
+            connectedDB_ = name;
+        } else {
+            XXSTRING text;
+            text << loadString(1100) << ": " << name;
+            message(text);
+            dbNotAvailable_ = true;
+        }
+    }
+    if (synch) dests_.synch(&outputFiles, connectedDB_.length() > 0 ? db_ : nullptr, &destinationsGrid, &tablesGrid);
+    return connectedDB_.length() > 0;
+}
+
+bool PXClient::databaseChosen() {
+    if (!connectDatabase(false) || !db_) return false;
+    const int32_t tables = db_->getTableCount();
+    XXMSG m;
+    m << loadString(1360) << " :  " << connectedDB_ << "\n" << tables << " " << loadString(tables == 1 ? 1281 : 1282);
+    if (tables > 0) {
+        m << " :" << "  ";
+        for (int32_t t = 0; t < tables && t < kTablesListed; ++t) {
+            if (t > 0) m << ", ";
+            m << db_->getTableName(t);
+        }
+        if (tables > kTablesListed) m << "\n...";
+    }
+    m << endMsg;
+    return true;
+}
+
+void PXClient::closeDatabase() {
+    if (db_) db_->close();
+    connectedDB_ = "";
+}

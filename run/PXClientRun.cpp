@@ -1,0 +1,174 @@
+// The run of a client: the frame every run has (log, extension library, preparation, the
+// run-start and closing lines), the steps every scanner takes before its first input and
+// after its last, and the pre- and post-processors.
+#include <string>
+
+#include "definitions/PXGraphs.h"
+#include "definitions/IPXDefinition.h"
+#include "foundation/XXSTRTABLE.h"
+#include "foundation/XXTEXT.h"
+#include "run/PXClient.h"
+#include "run/TitledError.h"
+
+namespace {
+
+constexpr const char* kCallbackSymbol = "QNCallback01";
+
+}  // namespace
+
+int32_t PXClient::run(PXInst& run) {
+    init();
+    run.begin();
+    run.engine = engine_;
+    runMessage_ = "";
+
+    XXSTRING logFile = formText(logName, 0);
+    if (logFile.length() == 0 && logName.fieldDef(0)) logFile = logName.fieldDef(0)->defaultText;
+    if (!log_.open(logFile, toBool(formText(logName, 1)))) {
+        Error e;
+        e << loadString(28) << " " << logFile << endMsg;
+    }
+
+    extensionLib_.setFileName(formText(extensionDll, 0));
+    if (engine_) {
+        QNCallback01 callback = nullptr;
+        if (extensionLib_.load()) callback = reinterpret_cast<QNCallback01>(extensionLib_.symbol(kCallbackSymbol));
+        engine_->setCallback(callback);
+    }
+
+    log_.writeLine(runStartLine(appTag, definitionName_).c_str());
+    logWritesAtStart_ = logWriteCount();
+    takeRunStartTime();
+
+    int32_t result = 0;
+    try {
+        result = runSteps(run);
+    } catch (const XXSTRING& reason) {
+        // Too many errors: the error path ends the run by throwing its last text.
+        abortRun(run, reason);
+    }
+
+    if (run.isRunning()) run.end();
+    log_.writeLine(elapsedLine(run.elapsed()).c_str());
+    log_.writeLine(runCompleteLine(appTag).c_str());
+    log_.close();
+    if (engine_) engine_->setCallback(nullptr);
+    extensionLib_.unload();
+    return result;
+}
+
+int32_t PXClient::runSteps(PXInst& run) {
+    int32_t result = 0;
+    if (engine_) {
+        const bool usable = engine_->prepare(false) == 2;
+        if (const int32_t n = engine_->errorCount(); n > 0) {
+            Error e;
+            e << loadString(1094) << ":";
+            for (int32_t i = 0; i < n; ++i) e << "\n" << engine_->errorText(i);
+            e << endMsg;
+        }
+        bool startable = true;
+        if (engine_->nodeCount() == 0) {
+            message(loadString(1048));
+        } else {
+            PXGraph* graph = &engine_->mainGraph();
+            PXGraphs* graphs = nullptr;
+            if (selectedGraph >= 0 && engine_->definition().grabGraphs(graphs) == 2) {
+                graph = graphs->groupIfAny(selectedGraph);
+                engine_->definition().releaseGraphs();
+            }
+            if (!graph || !graph->startNode()) {
+                TitledError e("PXClient::run");
+                e << "!Node1" << endMsg;
+                startable = false;
+            }
+        }
+        if (usable && startable) {
+            runBody(run);
+            result = 2;
+        }
+    }
+    if (runMessage_.length() > 0) log_.writeLine(runMessage_);
+    if (logWriteCount() != logWritesAtStart_) addToRunMessage(loadString(1069));
+    return result;
+}
+
+void PXClient::addToRunMessage(const char* part) {
+    if (runMessage_.length() > 0) runMessage_ << " - ";
+    runMessage_ << part;
+}
+
+void PXClient::abortRun(PXInst& run, const XXSTRING& reason) {
+    XXSTRING text;
+    text << "Exception thrown (" << reason << ") - run terminated.";
+    log_.writeLine(text);
+    dests_.closeAll();
+    closeDatabase();
+    run.setHalt(2);
+    runMessage_ = text;
+    message(text);
+}
+
+void PXClient::runBegin(PXInst& run) {
+    run.setHalt(0);
+    run.debug = debugSwitch;
+    run.trace = traceSwitch;
+    run.matchCount = 0;
+    run.engine = engine_;
+    runMessage_ = "";
+    preRunHook(run);
+    connectDatabase(true);
+    if (engine_) engine_->phase(1, run);
+}
+
+void PXClient::runEnd(PXInst& run, const char* summary) {
+    if (engine_) engine_->phase(6, run);
+    dests_.closeAll();
+    closeDatabase();
+    postRunHook(run);
+    // A pre- or post-processor shares the run context of the run it serves, which goes on.
+    if (!nested_) run.end();
+    runMessage_ << summary;
+    message(runMessage_);
+}
+
+void PXClient::runProcessors(XXGRID& grid, PXInst& run, bool pre) {
+    if (grid.rowCount() == 0) return;
+    std::unique_ptr<PXClient> fresh = freshClient();
+    if (!fresh) return;
+    fresh->parent_ = this;
+    fresh->nested_ = true;
+    fresh->appTag = appTag;
+    fresh->appTitle = appTitle;
+    fresh->version = version;
+    fresh->traceFileName = traceFileName;
+    fresh->debugSwitch = debugSwitch;
+    fresh->traceSwitch = traceSwitch;
+    fresh->init();
+
+    int32_t ran = 0;
+    for (int32_t r = 0; r < grid.rowCount(); ++r) {
+        const XXFLD* cell = grid.getCell(0, r);
+        const XXSTRING name(cell ? cell->getText() : "");
+        if (name.length() == 0) continue;
+        if (isRunningDefinition(name)) {
+            // A chain of processors that leads back to a definition already running would
+            // never end.
+            XXMSG log(2);
+            log << loadString(pre ? 1088 : 1089) << " (" << name << ") skipped - the definition is already running"
+                << toLog;
+            continue;
+        }
+        if (!fresh->load(name)) continue;
+        XXSTRING note;
+        note << loadString(pre ? 1088 : 1089) << " (" << name << ") ...";
+        message(note);
+        fresh->takeRunStartTime();
+        fresh->scanInputs(run);
+        ++ran;
+    }
+    fresh.reset();
+    run.engine = engine_;
+    if (ran > 0 && pre) takeRunStartTime();
+    if (ran > 0 && !pre) message(loadString(1090));
+}

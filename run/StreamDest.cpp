@@ -1,0 +1,177 @@
+#include "run/StreamDest.h"
+
+#include <cstring>
+
+#include "foundation/XXSTRTABLE.h"
+#include "foundation/XXTEXT.h"
+#include "run/DirSearch.h"
+#include "run/TitledError.h"
+
+namespace {
+
+constexpr int32_t kTailSize = 259;
+
+// An extension without its leading ".".
+const char* bareExtension(const XXSTRING& ext) { return ext.text()[0] == '.' ? ext.text() + 1 : ext.text(); }
+
+}  // namespace
+
+StreamDest::StreamDest(const char* spec, int32_t mode) : spec_(spec), mode_(mode) {
+    wildcard_ = hasWildcard(spec);
+    if (wildcard_)
+        specParts_.set(spec);
+    else
+        setPath(spec);
+    setMode(mode);
+}
+
+StreamDest::~StreamDest() { XXSTREAM::close(); }
+
+XXSTRING StreamDest::reconcile(const char* sourceText, const char* patternText) {
+    const std::string_view source = sourceText ? sourceText : "";
+    const std::string_view pattern = patternText ? patternText : "";
+    if (pattern.empty()) return XXSTRING(sourceText);
+
+    // Forward phase: up to the first "*".
+    std::string out;
+    size_t pos = 0;
+    size_t i = 0;
+    bool marked = false;
+    bool star = false;
+    for (; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '*') {
+            star = true;
+            break;
+        }
+        if (c == '+') {
+            marked = true;
+            continue;
+        }
+        if (c == '?') {
+            if (pos < source.size()) out += source[pos++];
+        } else {
+            out += c;
+            if (!marked && pos < source.size()) ++pos;
+        }
+        marked = false;
+    }
+    if (!star) return XXSTRING(out.c_str(), int32_t(out.size()));
+
+    // Backward phase: the rest of the pattern from its end, against the source from its end
+    // down to where the forward phase stopped. The tail is built right to left.
+    char tail[kTailSize];
+    int32_t ot = kTailSize;
+    int64_t back = int64_t(source.size()) - 1;
+    const int64_t stop = int64_t(pos);
+    marked = false;
+    auto put = [&](char c, const char* code) {
+        if (--ot < 0) {
+            TitledError e("StreamDest::reconcile");
+            e << ":  ot < 0 " << code << endMsg;
+            ot = 0;
+        }
+        tail[ot] = c;
+    };
+    for (size_t j = pattern.size(); j > i + 1; --j) {
+        const char c = pattern[j - 1];
+        if (c == '*') continue;
+        if (c == '+') {
+            marked = true;
+            continue;
+        }
+        if (c == '?') {
+            if (back >= stop && back >= 0) put(source[size_t(back)], "(1)");
+            --back;
+        } else {
+            put(c, "(2)");
+            if (!marked) --back;
+        }
+        marked = false;
+    }
+    if (back >= stop) out.append(source.substr(size_t(stop), size_t(back - stop + 1)));
+    out.append(tail + ot, size_t(kTailSize - ot));
+    return XXSTRING(out.c_str(), int32_t(out.size()));
+}
+
+XXSTRING StreamDest::outputName() const {
+    if (!wildcard_) return spec_;
+    XXSTRING name;
+    name << reconcile(input_.drive, specParts_.drive) << reconcile(input_.directory, specParts_.directory)
+         << reconcile(input_.name, specParts_.name);
+    const XXSTRING ext = reconcile(bareExtension(input_.extension), bareExtension(specParts_.extension));
+    if (ext.length() > 0) name << "." << ext;
+    return name;
+}
+
+int32_t StreamDest::open() {
+    if (!wildcard_ && isOpen()) return 2;
+    const XXSTRING name = outputName();
+    // The input being read is never an output: opening it anew would destroy it.
+    refusedInput_ = input_.length() > 0 && sameFile(name.text(), input_.text());
+    if (refusedInput_) {
+        XXSTREAM::close();
+        return 0;
+    }
+    const std::string key = name.text();
+    const int32_t mode = opened_.count(key) ? appendMode : mode_;
+    if (!XXSTREAM::open(name, mode)) return 0;
+    opened_.insert(key);
+    return 2;
+}
+
+int32_t StreamDest::ensureOpen() {
+    if (tried_) return 2;
+    bool ok = true;
+    if (needsOpen_) {
+        ok = open() == 2;
+        if (!ok) {
+            msg_ << loadString(28) << " " << outputName();
+            if (refusedInput_) msg_ << " (the input file being read)";
+            msg_ << toLog;
+        }
+        needsOpen_ = false;
+    }
+    tried_ = true;
+    return result(ok);
+}
+
+int32_t StreamDest::notify(int32_t event, const char* inputName) {
+    if (event != 2) return 2;
+    input_.set(inputName);
+    if (wildcard_) {
+        tried_ = false;
+        needsOpen_ = true;
+    }
+    return 2;
+}
+
+int32_t StreamDest::close() {
+    if (!isOpen()) return 2;
+    return result(XXSTREAM::close());
+}
+
+int32_t StreamDest::reset() {
+    input_.set("");
+    tried_ = false;
+    needsOpen_ = true;
+    opened_.clear();
+    if (!wildcard_) setPath(spec_);
+    return 2;
+}
+
+int32_t StreamDest::write(const unsigned char* bytes, int32_t length, bool) {
+    return result(XXSTREAM::write(bytes, length));
+}
+int32_t StreamDest::writeText(const char* text, int32_t length, bool) {
+    return result(XXSTREAM::write(text, length));
+}
+int32_t StreamDest::writeWide(const XXWCHAR* text, int32_t length, bool) {
+    return result(XXSTREAM::write(text, int64_t(length) * int64_t(sizeof(XXWCHAR))));
+}
+int32_t StreamDest::writeString(const XXSTRING& text, bool) {
+    return result(text.isWide ? XXSTREAM::write(text.wide) : XXSTREAM::write(text));
+}
+int32_t StreamDest::writeWString(const XXWSTRING& text, bool) { return result(XXSTREAM::write(text)); }
+int32_t StreamDest::putByte(unsigned char byte) { return result(XXSTREAM::putByte(byte)); }
+int32_t StreamDest::flushBytes(bool) { return 2; }

@@ -1,0 +1,80 @@
+// StreamDest: an output file as a destination.
+//
+// The file opens lazily, at the first request for output of a cycle (ensureOpen). Without
+// wildcards the spec is the file name and the file, once open, stays open for the run. With
+// "*" or "?" in the spec the name is rebuilt from each input stream: every new input
+// (notify 2) starts a new cycle, and the next output reopens under the name that reconcile
+// makes from the input's drive, directory, name and extension and the spec's. A file that
+// cannot be opened is logged once per cycle ("Unable to open" and the name); requests in the
+// rest of the cycle get the destination with its file closed, and their writes fail.
+//
+// Two guards keep a run from destroying data: within one run a wildcard name that comes
+// round again (two inputs mapping to one output) is reopened for appending, not truncated;
+// and an output name that is the input file being read is refused.
+//
+// Writes go straight to the stream; each returns 2 only when the stream took the bytes.
+// The reset flag is ignored (it matters to database columns only).
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "engine/Destination.h"
+#include "foundation/XXFILENAME.h"
+#include "foundation/XXMSG.h"
+#include "foundation/XXSTREAM.h"
+
+class StreamDest : public XXSTREAM, public Destination {
+public:
+    static constexpr int32_t createMode = XXSTREAM::writeBinary;    // 8
+    static constexpr int32_t appendMode = XXSTREAM::appendBinary;   // 128
+
+    StreamDest(const char* spec, int32_t mode);
+    ~StreamDest() override;
+
+    int32_t write(const unsigned char* bytes, int32_t length, bool reset) override;
+    int32_t writeText(const char* text, int32_t length, bool reset) override;
+    int32_t writeWide(const XXWCHAR* text, int32_t length, bool reset) override;
+    int32_t writeString(const XXSTRING& text, bool reset) override;
+    int32_t writeWString(const XXWSTRING& text, bool reset) override;
+    int32_t putByte(unsigned char byte) override;
+    int32_t flushBytes(bool reset) override;
+    int32_t open() override;
+    int32_t reset() override;
+    int32_t notify(int32_t event, const char* inputName) override;
+    int32_t ensureOpen() override;
+    int32_t close() override;
+
+    // One part of an output name built from the same part of the input name:
+    //   - an empty pattern gives the source unchanged;
+    //   - from the left, up to a "*": "?" copies the next source character, any other
+    //     character replaces one source character ("+" before it inserts it instead);
+    //   - after a "*", the rest of the pattern is laid from the right in the same way over
+    //     the source characters the left part did not use, and the source characters in
+    //     between are kept.
+    // So with input report.txt the spec *.bak gives report.bak; abcdef with ?x* gives
+    // axcdef; abc with +x* gives xabc; data with *_old gives _old, with *_+o+l+d+ data_old.
+    static XXSTRING reconcile(const char* source, const char* pattern);
+
+    const XXSTRING& spec() const { return spec_; }
+    int32_t mode() const { return mode_; }
+    bool hasWildcards() const { return wildcard_; }
+    // The output name of the current cycle (the spec without wildcards).
+    XXSTRING outputName() const;
+
+private:
+    int32_t result(bool ok) const { return ok ? 2 : 0; }
+
+    XXSTRING spec_;
+    int32_t mode_;
+    bool wildcard_ = false;
+    XXFILENAME specParts_;
+    XXFILENAME input_;
+    bool tried_ = false;
+    bool needsOpen_ = true;
+    bool refusedInput_ = false;   // the last open was refused: the name is the input
+    // Names this destination has opened in the current run.
+    std::set<std::string> opened_;
+    XXMSG msg_{2};
+};
