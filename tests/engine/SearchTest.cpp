@@ -1,0 +1,157 @@
+// The start-node search's fast skips against the plain byte-by-byte search: for each kind of
+// plan, random inputs scanned both ways, in memory and through small file windows that
+// slide in the middle of candidates, must give the same matches at the same offsets.
+#include <functional>
+#include <random>
+
+#include "engine/PXSearch.h"
+#include "tests/engine/EngineFixture.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+class SearchTest : public EngineTest {
+protected:
+    std::vector<int64_t> starts;
+
+    static void record(int32_t, const char*, const char*, int32_t, const char*, int64_t start, int32_t, IXXINBUF*,
+                       void* user) {
+        static_cast<SearchTest*>(user)->starts.push_back(start);
+    }
+
+    // Every node gets the node's text out and its start recorded.
+    void observe(PXNode* n) {
+        emit(n);
+        act(n, "Append to", {"", "|", ""});
+        act(n, "ExeUDF", {"1"});
+    }
+
+    // The matches of one scan: texts and starts.
+    std::string scanWith(const std::string& input, bool fast, int32_t window, const TempDir& dir) {
+        engine.setFastSearch(fast);
+        engine.setUp(this, &sources, &dests);
+        engine.setCallback(record);
+        dests.dests.clear();
+        starts.clear();
+        std::unique_ptr<XXINBUF> buffer;
+        XXSTREAM stream;
+        if (window == 0) {
+            auto memory = std::make_unique<XXMEMBUF>();
+            memory->setData(input.data(), int64_t(input.size()));
+            buffer = std::move(memory);
+        } else {
+            const std::string path = dir.write("in.bin", input);
+            EXPECT_TRUE(stream.open(path.c_str(), XXSTREAM::readRaw));
+            buffer = std::make_unique<XXINBUF>(window);
+            buffer->setKeepSize(window / 4);
+            buffer->setStream(&stream);
+        }
+        run.buffer = buffer.get();
+        engine.phase(1, run);
+        engine.scanStream(run);
+        engine.phase(6, run);
+        run.buffer = nullptr;
+        std::string seen = dests.out() + "@";
+        for (int64_t s : starts) seen += std::to_string(s) + ",";
+        return seen;
+    }
+
+    // Random inputs over `alphabet` compared fast against plain, in memory and in windows.
+    void compare(const std::string& alphabet, int32_t rounds = 150) {
+        ASSERT_EQ(prepare(), 2) << joined(errors());
+        std::mt19937 rng(1234);
+        TempDir dir;
+        for (int32_t round = 0; round < rounds; ++round) {
+            std::string input;
+            const size_t n = rng() % 400;
+            for (size_t i = 0; i < n; ++i) input += alphabet[rng() % alphabet.size()];
+            for (int32_t window : {0, 37, 64}) {
+                SCOPED_TRACE("round " + std::to_string(round) + " window " + std::to_string(window) + " input " +
+                             testing::PrintToString(input));
+                const std::string plain = scanWith(input, false, window, dir);
+                const std::string fast = scanWith(input, true, window, dir);
+                ASSERT_EQ(fast, plain);
+            }
+        }
+    }
+};
+
+TEST_F(SearchTest, LiteralStartNode) {
+    PXNode* s = textNode(main(), "abca");
+    observe(s);
+    link(s, textNode(main(), "b"));
+    compare("abc ");
+}
+
+TEST_F(SearchTest, LiteralWhoseRarestByteIsNotTheFirst) {
+    observe(textNode(main(), "eeqe"));
+    compare("eqx");
+}
+
+TEST_F(SearchTest, WideLiteralKeepsTheSearchParity) {
+    observe(wideNode(main(), u"ab"));
+    compare(std::string("ab\0x", 4));
+}
+
+TEST_F(SearchTest, LiteralIgnoringCase) {
+    PXNode* s = textNode(main(), "aB");
+    s->setIgnoreCase(true);
+    observe(s);
+    compare("abAB ");
+}
+
+TEST_F(SearchTest, StringSetWithItemsOfManyLengths) {
+    stringSet("S", {{"ab"}, {"b"}, {"cab", "", "", true}, {"abcabcab"}, {"q", "", "", false, false}});
+    observe(refNode(main(), "S"));
+    compare("abcqC");
+}
+
+TEST_F(SearchTest, PatternStartingWithARunOfAnEightBitSet) {
+    set8("AB", {{'a', 'b'}});
+    set8("C", {{'c', -1}});
+    pattern("P", {{"AB", 3, 5}, {"C", 1, 2}});
+    observe(refNode(main(), "P"));
+    compare("aabc");
+}
+
+TEST_F(SearchTest, PatternStartingWithASixteenBitSet) {
+    set16("W", {{'a', 'b'}, {0x100, 0x101}});
+    pattern("P", {{"W", 2, 4}});
+    observe(refNode(main(), "P"));
+    compare(std::string("ab\0\1x", 5));
+}
+
+TEST_F(SearchTest, NodeGroupStartNode) {
+    PXGraph* g = engine.nodeGroups.addGroup("grp");
+    textNode(*g, "ba");
+    PXNode* s = refNode(main(), "grp");
+    observe(s);
+    compare("abc");
+}
+
+TEST_F(SearchTest, SetRunSkipsNeverPassAMatch) {
+    // The plan alone: every position the skip passes over fails the plain rule.
+    set8("D", {{'0', '9'}});
+    pattern("P", {{"D", 4, -1}});
+    PXNode* s = refNode(main(), "P");
+    ASSERT_EQ(prepare(), 2);
+    const PXSearchPlan plan = makeSearchPlan(*s);
+    ASSERT_EQ(plan.kind, PXSearchPlan::setRun);
+    std::mt19937 rng(5);
+    for (int round = 0; round < 500; ++round) {
+        std::string text;
+        for (int i = 0; i < 60; ++i) text += "0123x"[rng() % 5];
+        const auto* data = reinterpret_cast<const unsigned char*>(text.data());
+        const int32_t count = int32_t(text.size());
+        int32_t p = 0;
+        while (p < count) {
+            const int32_t q = skipPositions(plan, data, count, p);
+            SCOPED_TRACE(text + " from " + std::to_string(p));
+            ASSERT_GE(q, p);
+            for (int32_t k = p; k < q; ++k) ASSERT_NE(text.find_first_not_of("0123456789", size_t(k)) - size_t(k) >= 4, true);
+            p = q + 1;
+        }
+    }
+}
+
+}  // namespace
