@@ -156,8 +156,11 @@ void addFieldToken(XXSTREAM& out, const XXFLD& field) {
     if (!field.isText()) {
         if (const auto* bytes = dynamic_cast<const XXFLD_BYTES*>(&field)) {
             std::string numeric;
-            for (int32_t i = 0; i < bytes->getByteCount(); ++i)
-                numeric += "[" + std::to_string(unsigned(bytes->getBytes()[i])) + "]";
+            for (int32_t i = 0; i < bytes->getByteCount(); ++i) {
+                numeric += '[';
+                numeric += std::to_string(unsigned(bytes->getBytes()[i]));
+                numeric += ']';
+            }
             out.addToken(numeric.empty() ? "[]" : numeric.c_str());
         } else if (dynamic_cast<const XXFLD_BOOL*>(&field)) {
             out.addToken(field.getInt() ? "1" : "0");

@@ -131,7 +131,7 @@ void XXGRIDIO::setValue(XXFLD& field, const DefToken& token, std::string_view li
             std::string digits = t.substr(start, i - start);
             digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
             if (digits.size() <= 3 && std::stoi(digits) <= 255)
-                kept += "[" + digits + "]";
+                kept.append("[").append(digits).append("]");
             else
                 dropped += (dropped.empty() ? "" : " ") + digits;
         }
