@@ -52,6 +52,12 @@ public:
     void notifyAll(int32_t event, const char* name, const char* fullName);
 
     void setTraceFileName(const char* name) { traceFileName_ = name; }
+    // The file and open mode of the default destination made by the next synch or first use
+    // ("out.tmp", created anew, unless a host says otherwise).
+    void setDefaultFile(const char* name, int32_t mode) {
+        defaultFile_ = name;
+        defaultMode_ = mode;
+    }
     const XXSTRING& traceFileName() const { return traceFileName_; }
     void setDB(IQXDB* db) { db_ = db; }
     IQXDB* db() const { return db_; }
@@ -74,6 +80,8 @@ private:
     int32_t defaultIdx_ = -1;
     int32_t traceIdx_ = -1;
     XXSTRING traceFileName_;
+    XXSTRING defaultFile_{defaultFileName};
+    int32_t defaultMode_ = 8;   // StreamDest::createMode
     IQXDB* db_ = nullptr;
     XXFILENAME inputName_;
     XXFILENAME inputFullName_;

@@ -41,6 +41,7 @@ int32_t FileScanner::scan(PXInst& run) {
         XXSTRING note;
         note << " " << loadString(1075) << " " << path;
         client_.message(note);
+        int64_t bytes = 0;
         if (input.open(path, XXSTREAM::readRaw)) {
             fileDate_.setText(input.fileDate(0));
             fileDateTime_.setText(input.fileDateTime(0));
@@ -50,12 +51,14 @@ int32_t FileScanner::scan(PXInst& run) {
             } else {
                 client_.destinations().notifyAll(2, it.spec(), path);
                 if (IPXEngine* engine = client_.engine()) engine->scanStream(run);
+                bytes = input.fileSize();
             }
             input.close();
         } else {
             client_.cannotOpen(path);
         }
         ++count;
+        if (fileDone) fileDone(path, bytes);
     }
 
     streamName_.setText("");

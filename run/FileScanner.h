@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "definitions/PXGrids.h"
 #include "engine/ClientSource.h"
@@ -33,6 +34,9 @@ public:
     int32_t scan(PXInst& run) override;
 
     PXGrid files;
+    // Called after every file visited, with its path and its size in bytes (0 when it was
+    // not scanned), for hosts that show progress.
+    std::function<void(const char* path, int64_t bytes)> fileDone;
 
 private:
     PXClient& client_;

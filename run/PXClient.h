@@ -128,6 +128,9 @@ public:
     bool databaseChosen();
     // Closes the tables and drops the connection.
     void closeDatabase();
+    // Gives the database interface back to the library and unloads it; the destinations lose
+    // their database columns. dbConnect binds it again.
+    void releaseDatabase();
 
     // --- state -------------------------------------------------------------------------------
     IPXEngine* engine() const { return engine_; }

@@ -66,3 +66,14 @@ void PXClient::closeDatabase() {
     if (db_) db_->close();
     connectedDB_ = "";
 }
+
+void PXClient::releaseDatabase() {
+    closeDatabase();
+    if (db_) {
+        if (auto release = reinterpret_cast<QNReleaseIDBFn>(dbLib_.symbol(kReleaseIDBSymbol))) release(db_);
+        db_ = nullptr;
+    }
+    dests_.setDB(nullptr);
+    if (initialised_) dests_.synch(&outputFiles, nullptr, &destinationsGrid, &tablesGrid);
+    dbLib_.unload();
+}
