@@ -1,0 +1,32 @@
+// QuilRunOptions: the command line of quilrun.
+//
+//   quilrun [options] DEFINITION [INPUT ...]
+//
+// Options may stand anywhere before "--"; everything after it is positional, so a
+// definition or input whose name starts with "-" can be given. The first positional
+// argument is the definition, the others are inputs; "-" as an input means standard input,
+// which must then be the only input (it is scanned as one block in a run of its own, and a
+// second run would overwrite the first one's outputs).
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct QuilRunOptions {
+    enum class Action { run, help, version, usageError };
+
+    Action action = Action::run;
+    std::string error;              // what was wrong, for usageError
+    std::string definition;
+    std::vector<std::string> inputs;
+    bool standardInput = false;     // the one input is "-"
+    bool trace = false;
+    bool toStdout = false;
+    bool quiet = false;
+    std::string logName;            // empty: the definition's own
+
+    // Reads the arguments after the program name.
+    static QuilRunOptions parse(const std::vector<std::string>& arguments);
+    // The usage text, ending in a newline.
+    static const char* usage();
+};

@@ -1,0 +1,151 @@
+// quilrun: runs a definition headless, through the engine library's C interface.
+//
+// Standard output carries nothing but data (the default output with --stdout). Information
+// from the library goes to standard error one message per line, unless --quiet; warnings
+// and errors always do, each line prefixed "quilrun: ". When standard error is a terminal,
+// a run over files shows a progress line there once it has taken a second
+// (QUILRUN_PROGRESS_DELAY, in milliseconds, changes the wait).
+//
+// Exit status: 0 the run completed; 1 the definition could not be opened or has errors;
+// 2 a usage error; 3 the run completed, but an INPUT matched no file; 4 standard input
+// could not be read or is too large to scan as one block.
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "include/quilcore.h"
+#include "tools/quilrun/Progress.h"
+#include "tools/quilrun/QuilRunOptions.h"
+
+namespace {
+
+enum Exit { completed = 0, definitionFailed = 1, usageFailed = 2, inputUnmatched = 3, stdinFailed = 4 };
+
+bool quiet = false;
+Progress* progress = nullptr;
+
+// Writes every line of `text` to standard error, after `prefix`.
+void writeLines(const char* prefix, std::string_view text) {
+    if (progress) progress->clear();
+    while (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    size_t start = 0;
+    do {
+        const size_t end = text.find('\n', start);
+        std::string_view line = text.substr(start, end == std::string_view::npos ? text.npos : end - start);
+        std::fprintf(stderr, "%s%.*s\n", prefix, int(line.size()), line.data());
+        start = end == std::string_view::npos ? text.size() + 1 : end + 1;
+    } while (start <= text.size());
+}
+
+void onMessage(int32_t kind, const char* text) {
+    std::string_view t = text ? text : "";
+    if (kind == 0) {
+        if (quiet) return;
+        // The library indents its progress notes (" Scanning ..."); a terminal line needs no
+        // indent.
+        while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+        writeLines("", t);
+    } else {
+        writeLines("quilrun: ", t);
+    }
+}
+
+void onProgress(int32_t files, int64_t bytes) {
+    if (progress) progress->update(files, bytes);
+}
+
+std::chrono::milliseconds progressDelay() {
+    const char* text = std::getenv("QUILRUN_PROGRESS_DELAY");
+    if (!text || !*text) return std::chrono::milliseconds(1000);
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    return std::chrono::milliseconds(end && *end == '\0' && value >= 0 ? value : 1000);
+}
+
+// Reads standard input to its end into `data`; false (after a message) when it cannot be
+// read or does not fit into one block.
+bool readStandardInput(std::vector<char>& data) {
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = read(STDIN_FILENO, chunk, sizeof chunk);
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            std::fprintf(stderr, "quilrun: cannot read standard input: %s\n", std::strerror(errno));
+            return false;
+        }
+        if (data.size() + size_t(n) > size_t(INT32_MAX)) {
+            std::fprintf(stderr, "quilrun: standard input is larger than %d bytes, the most one block can hold\n",
+                         int(INT32_MAX));
+            return false;
+        }
+        data.insert(data.end(), chunk, chunk + n);
+    }
+}
+
+int runDefinition(const QuilRunOptions& options) {
+    QNLib__setMsg(onMessage);
+    if (QNLib__load(options.definition.c_str()) != 2) return definitionFailed;
+    if (options.trace) QNLib__setTrace(1);
+    if (!options.logName.empty()) QNLib__setLogName(options.logName.c_str());
+    // Appending, so that a file standard output was redirected to (with > or >>) keeps
+    // what the shell put there, and a pipe or terminal works as it always does.
+    if (options.toStdout) QNLib__setDefaultOutput("/dev/stdout", 1);
+
+    if (options.standardInput) {
+        std::vector<char> data;
+        if (!readStandardInput(data)) return stdinFailed;
+        return QNLib__scan(data.data(), int32_t(data.size())) == 2 ? completed : stdinFailed;
+    }
+
+    Progress line(stderr, !quiet && isatty(STDERR_FILENO), progressDelay());
+    progress = &line;
+    QNLib__setProgress(onProgress);
+    int exitCode = completed;
+    if (options.inputs.empty()) {
+        QNLib__run();
+    } else {
+        std::vector<const char*> specs;
+        for (const std::string& input : options.inputs) specs.push_back(input.c_str());
+        std::vector<int32_t> found(specs.size(), 0);
+        QNLib__runFiles(specs.data(), int32_t(specs.size()), found.data());
+        line.clear();
+        for (size_t i = 0; i < specs.size(); ++i) {
+            if (found[i] > 0) continue;
+            std::fprintf(stderr, "quilrun: no file matches %s\n", specs[i]);
+            exitCode = inputUnmatched;
+        }
+    }
+    QNLib__setProgress(nullptr);
+    line.clear();
+    progress = nullptr;
+    return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const QuilRunOptions options = QuilRunOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
+    switch (options.action) {
+    case QuilRunOptions::Action::help:
+        std::fputs(QuilRunOptions::usage(), stdout);
+        return completed;
+    case QuilRunOptions::Action::version:
+        std::printf("quilrun (Quillon) %s\n", QNLib__version());
+        return completed;
+    case QuilRunOptions::Action::usageError:
+        std::fprintf(stderr, "quilrun: %s\n\n%s", options.error.c_str(), QuilRunOptions::usage());
+        return usageFailed;
+    case QuilRunOptions::Action::run: break;
+    }
+    quiet = options.quiet;
+    return runDefinition(options);
+}
