@@ -15,11 +15,11 @@
 
 class ClientSources : public PXGrid, public IPXSources {
 public:
-    ClientSources() = default;
+    ClientSources() { buildSchema(); }
     ClientSources(const ClientSources&) = delete;
     ClientSources& operator=(const ClientSources&) = delete;
 
-    // Gives the grid its title and column (once).
+    // Gives the grid its title and column (once; the constructor does it).
     void buildSchema();
     // Lists a source (not owned) and adds its name as a row.
     void add(ClientSource& source);
