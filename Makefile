@@ -16,6 +16,7 @@ test: deps
 run: deps
 	cmake -S . -B $(BUILD)/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF
 	cmake --build $(BUILD)/release -j $(JOBS)
+	scripts/run-example $(BUILD)/release
 
 bench: deps
 	cmake -S . -B $(BUILD)/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_BENCH=ON

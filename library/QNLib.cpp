@@ -199,6 +199,12 @@ int32_t QNLib::loadBody(const char* path) {
     return status_;
 }
 
+bool QNLib::init() {
+    const bool ready = PXClient::init();
+    if (IPXEngine* e = engine()) e->setAppTag("");
+    return ready;
+}
+
 bool QNLib::readDefinition() {
     prepared_ = PXClient::readDefinition();
     return prepared_;

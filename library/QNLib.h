@@ -60,6 +60,9 @@ public:
     int32_t loadDefinition(const char* path);
 
     // --- PXClient --------------------------------------------------------------------------
+    // As PXClient's; the trace is titled "Trace" alone, as the library has no application
+    // object.
+    bool init() override;
     bool readDefinition() override;
     void runBody(PXInst& run) override;
     void scanInputs(PXInst& run) override;

@@ -29,7 +29,7 @@ const char* QuilRunOptions::usage() {
            "\n"
            "Exit status: 0 the run completed; 1 the definition could not be opened or has\n"
            "errors; 2 a usage error; 3 the run completed, but an INPUT matched no file;\n"
-           "4 standard input could not be read.\n";
+           "4 standard input could not be read, or standard output not written.\n";
 }
 
 QuilRunOptions QuilRunOptions::parse(const std::vector<std::string>& arguments) {

@@ -8,7 +8,8 @@
 //
 // Exit status: 0 the run completed; 1 the definition could not be opened or has errors;
 // 2 a usage error; 3 the run completed, but an INPUT matched no file; 4 standard input
-// could not be read or is too large to scan as one block.
+// could not be read (or is too large to scan as one block), or output meant for standard
+// output could not be written there.
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,10 +25,11 @@
 #include "include/quilcore.h"
 #include "tools/quilrun/Progress.h"
 #include "tools/quilrun/QuilRunOptions.h"
+#include "tools/quilrun/StdoutRelay.h"
 
 namespace {
 
-enum Exit { completed = 0, definitionFailed = 1, usageFailed = 2, inputUnmatched = 3, stdinFailed = 4 };
+enum Exit { completed = 0, definitionFailed = 1, usageFailed = 2, inputUnmatched = 3, streamFailed = 4 };
 
 bool quiet = false;
 Progress* progress = nullptr;
@@ -91,19 +93,12 @@ bool readStandardInput(std::vector<char>& data) {
     }
 }
 
-int runDefinition(const QuilRunOptions& options) {
-    QNLib__setMsg(onMessage);
-    if (QNLib__load(options.definition.c_str()) != 2) return definitionFailed;
-    if (options.trace) QNLib__setTrace(1);
-    if (!options.logName.empty()) QNLib__setLogName(options.logName.c_str());
-    // Appending, so that a file standard output was redirected to (with > or >>) keeps
-    // what the shell put there, and a pipe or terminal works as it always does.
-    if (options.toStdout) QNLib__setDefaultOutput("/dev/stdout", 1);
-
+// Runs the loaded definition as the options say; the exit status.
+int runLoaded(const QuilRunOptions& options) {
     if (options.standardInput) {
         std::vector<char> data;
-        if (!readStandardInput(data)) return stdinFailed;
-        return QNLib__scan(data.data(), int32_t(data.size())) == 2 ? completed : stdinFailed;
+        if (!readStandardInput(data)) return streamFailed;
+        return QNLib__scan(data.data(), int32_t(data.size())) == 2 ? completed : streamFailed;
     }
 
     Progress line(stderr, !quiet && isatty(STDERR_FILENO), progressDelay());
@@ -127,6 +122,29 @@ int runDefinition(const QuilRunOptions& options) {
     QNLib__setProgress(nullptr);
     line.clear();
     progress = nullptr;
+    return exitCode;
+}
+
+int runDefinition(const QuilRunOptions& options) {
+    QNLib__setMsg(onMessage);
+    if (QNLib__load(options.definition.c_str()) != 2) return definitionFailed;
+    if (options.trace) QNLib__setTrace(1);
+    if (!options.logName.empty()) QNLib__setLogName(options.logName.c_str());
+    if (!options.toStdout) return runLoaded(options);
+
+    StdoutRelay out;
+    if (out.name().empty()) {
+        std::fprintf(stderr, "quilrun: there is no standard output to write to\n");
+        return streamFailed;
+    }
+    // Appending, so that a file standard output was redirected to (with > or >>) keeps
+    // what the shell put there, and a pipe or terminal works as it always does.
+    QNLib__setDefaultOutput(out.name().c_str(), 1);
+    const int exitCode = runLoaded(options);
+    if (!out.finish()) {
+        std::fprintf(stderr, "quilrun: output could not be written to standard output\n");
+        return streamFailed;
+    }
     return exitCode;
 }
 

@@ -1,0 +1,57 @@
+#include "tools/quilrun/StdoutRelay.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+StdoutRelay::StdoutRelay() {
+    const int probe = open("/dev/stdout", O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (probe >= 0) {
+        close(probe);
+        name_ = "/dev/stdout";
+        return;
+    }
+    if (fcntl(STDOUT_FILENO, F_GETFD) < 0) return;   // no standard output at all
+    if (pipe2(pipe_, O_CLOEXEC) != 0) return;
+    name_ = "/proc/self/fd/" + std::to_string(pipe_[1]);
+    thread_ = std::thread([this] { copy(); });
+}
+
+StdoutRelay::~StdoutRelay() { finish(); }
+
+void StdoutRelay::copy() {
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = read(pipe_[0], chunk, sizeof chunk);
+        if (n == 0) return;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            failed_ = true;
+            return;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = write(STDOUT_FILENO, chunk + done, size_t(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) {
+                // Keep draining, so that the writer is never blocked on a full pipe.
+                failed_ = true;
+                break;
+            }
+            done += w;
+        }
+    }
+}
+
+bool StdoutRelay::finish() {
+    if (pipe_[1] >= 0) {
+        close(pipe_[1]);
+        pipe_[1] = -1;
+    }
+    if (thread_.joinable()) thread_.join();
+    if (pipe_[0] >= 0) {
+        close(pipe_[0]);
+        pipe_[0] = -1;
+    }
+    return !failed_ && !name_.empty();
+}
