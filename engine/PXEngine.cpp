@@ -32,7 +32,7 @@ int32_t PXEngine::reset() {
     stringSets_.clear();
     groupLists_.clear();
     counters_.clear();
-    plans_.clear();
+    dropFastTables();
     return 2;
 }
 

@@ -22,6 +22,7 @@
 #include "definitions/PXDefinition.h"
 #include "definitions/PXSet.h"
 #include "engine/IPXEngine.h"
+#include "engine/PXFastMatch.h"
 #include "engine/PXSearch.h"
 #include "engine/PXTrace.h"
 #include "engine/PXVariables.h"
@@ -82,6 +83,9 @@ public:
     int32_t runActions(CActions& list, PXInst& run, PXNode* node, PXGraph* graph);
     // Turns the start-node search's fast skips off (tests compare both ways).
     void setFastSearch(bool on) { fastSearch_ = on; }
+    // The definition changed during a run (a node's text set by a host): the fast forms of
+    // the matchers are made again at the next walk.
+    void definitionChanged() { dropFastTables(); }
 
     // --- run-time tables (rebuilt by every prepare) --------------------------------------
     const std::vector<PXSet8>& sets8Table() const { return sets8_; }
@@ -137,7 +141,12 @@ private:
     void recordMatch(PXNode& node, int32_t position, int32_t length, PXInst& run);
     void debugCall(PXInst& run, PXNode* node, PXGraph* graph);
     void resetLists(int32_t phase);
-    int32_t search(PXNode& start, int32_t& position, PXInst& run);
+    int32_t search(PXNode& start, const PXFastNode* fast, XXINBUF* plain, int32_t& position, PXInst& run);
+    // Drops the search plans and fast tables (the definition may have changed).
+    void dropFastTables() {
+        fast_.clear();
+        plans_.clear();
+    }
 
     std::vector<PXSet8> sets8_;
     std::vector<PXSet16> sets16_;
@@ -151,6 +160,7 @@ private:
     PXVarForms varForms_;
     PXTrace trace_{*this};
     PXSearchPlans plans_;
+    PXFastTables fast_;
     bool fastSearch_ = true;
 
     IDests* dests_ = nullptr;

@@ -38,7 +38,7 @@ int32_t PXEngine::prepare(bool quiet) {
     defText_ = "";
     errorList.text = "";
     errorGrid.clearRows();
-    plans_.clear();
+    dropFastTables();
     // 2.
     ok = synchSets8() && ok;
     ok = synchSets16() && ok;

@@ -47,7 +47,7 @@ void PXEngine::resetLists(int32_t phase) {
 
 int32_t PXEngine::phase(int32_t phase, PXInst& run) {
     if (phase == 1) {
-        plans_.clear();
+        dropFastTables();
         clearSharedNodeRefs(nodeGroups.nodeRefs);
         PXGraphIter graphs(nodeGroups);
         while (PXGraph* g = graphs.next()) g->prepare();
@@ -110,18 +110,17 @@ void PXEngine::recordMatch(PXNode& node, int32_t position, int32_t length, PXIns
 
 // Tries the start node from `position` on; the length it matched, or a negative value when
 // the search ran out of input.
-int32_t PXEngine::search(PXNode& start, int32_t& position, PXInst& run) {
+int32_t PXEngine::search(PXNode& start, const PXFastNode* fast, XXINBUF* plain, int32_t& position, PXInst& run) {
     IXXINBUF& buffer = *run.buffer;
     PXPattern& m = *start.matcher();
-    const int32_t step = m.isWide() ? 2 : 1;
-    auto* plain = fastSearch_ ? dynamic_cast<XXINBUF*>(&buffer) : nullptr;
-    const PXSearchPlan* plan = plain ? &plans_.planFor(start) : nullptr;
-    if (plan && plan->kind == PXSearchPlan::none) plan = nullptr;
+    if (fast && fast->matcher != &m) fast = nullptr;
+    const int32_t step = fast ? fast->step : m.isWide() ? 2 : 1;
+    const PXSearchPlan* plan = plain && fast ? fast->plan : nullptr;
     for (uint32_t tries = 1;; ++tries) {
         // Positions that certainly fail are passed over only while nothing has failed yet:
         // after a failure the plain search stops at the next failed attempt.
-        if (plan && !buffer.failed()) position = skipPositions(*plan, plain->data(), plain->getCount(), position);
-        const int32_t length = m.match(buffer, position);
+        if (plan && !buffer.failed()) position = skipPositions(*plan, plain->bytes(), plain->getCount(), position);
+        const int32_t length = fast ? fastMatch(*fast, m, buffer, plain, position) : m.match(buffer, position);
         if (length >= 0) return length;
         if (buffer.failed()) return -1;
         position += step;
@@ -140,14 +139,26 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
     if (!graph || buffer->getCount() <= 0 || run.haltRequested()) return result;
     (void)caller;
     const int32_t noProgressLimit = graph->nodeCount() + 1;
+    // The fast forms of the matchers, for a plain buffer.
+    auto* plain = fastSearch_ ? dynamic_cast<XXINBUF*>(buffer) : nullptr;
+    PXFastGraph* fg = plain ? &fast_.graph(*graph, plans_) : nullptr;
+    auto fastOf = [fg](const PXNode* n) -> const PXFastNode* {
+        return fg && n->number >= 0 && size_t(n->number) < fg->nodes.size() ? &fg->nodes[size_t(n->number)] : nullptr;
+    };
+    int32_t startId = 0;
+    PXNode* start = nullptr;
 
     bool ended = false;
     while (!ended) {
         // 2. Search.
-        PXNode* start = graph->startNode();
+        // The start node, looked up again only when an action made another one the start.
+        if (graph->startNodeId() != startId || !start) {
+            startId = graph->startNodeId();
+            start = graph->startNode();
+        }
         if (!start || !start->matcher()) break;
         const int64_t a1 = buffer->getBaseOffset() + p;
-        int32_t length = search(*start, p, run);
+        int32_t length = search(*start, fastOf(start), plain, p, run);
         if (length < 0) break;
 
         // 3. Walk.
@@ -160,6 +171,8 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
             const PXChecker* tail = cm.tailSet;
             const int32_t tailCount = cm.tailCount;
             const int32_t w = tail ? tail->width() : 0;
+            const PXFastNode* cf = fastOf(current);
+            const PXSet8* tail8 = cf && plain && tail == cf->lastSet8 ? cf->lastSet8 : nullptr;
             int32_t e = 0;
             PXNode* choice = nullptr;
             int32_t choiceLength = -1;
@@ -170,7 +183,8 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
                     PXNode* target = current->fastLinks[i];
                     PXPattern* tm = target ? target->matcher() : nullptr;
                     if (!tm) continue;
-                    const int32_t l = tm->match(*buffer, r);
+                    const PXFastNode* tf = fastOf(target);
+                    const int32_t l = tf ? fastMatch(*tf, *tm, *buffer, plain, r) : tm->match(*buffer, r);
                     if (l >= 0) {
                         choice = target;
                         choiceLength = l;
@@ -179,11 +193,35 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
                 }
                 // c. Extend the node's last element only while no link took something.
                 if ((choice && choiceLength >= 1) || e >= tailCount || !tail || w <= 0) break;
+                // The link pass at r has failed. Where the byte at the next position starts
+                // no link's match, that pass would fail too and change nothing: the tail
+                // runs on over its members without it, up to the window's end.
+                if (tail8 && cf->linksByFirstByte && !choice) {
+                    const unsigned char* data = plain->bytes();
+                    const int32_t count = plain->getCount();
+                    const int32_t last = count - cf->linkNeed;
+                    bool passDue = false;
+                    bool tailEnds = false;
+                    while (e < tailCount && r >= 0 && r < count) {
+                        if (!tail8->has(data[r])) {
+                            tailEnds = true;
+                            break;
+                        }
+                        ++e;
+                        ++r;
+                        if (r > last || cf->linkFirst[data[r]]) {
+                            passDue = true;
+                            break;
+                        }
+                    }
+                    if (passDue) continue;
+                    if (tailEnds || e >= tailCount) break;
+                }
                 if (!buffer->iChk(r, w)) {
                     ended = true;
                     break;
                 }
-                if (!tail->contains(buffer->bytes() + r)) break;
+                if (tail8 ? !tail8->has(buffer->bytes()[r]) : !tail->contains(buffer->bytes() + r)) break;
                 ++e;
                 r += w;
             }

@@ -13,8 +13,10 @@ namespace {
 // How common a byte is in text, roughly (higher: more common). Letters follow English
 // frequencies, lower case above upper case; digits, space and punctuation are common.
 int32_t commonness(unsigned char b) {
+    // Half of the bytes of wide text are zero.
+    if (b == 0) return 1000;
     static const char kOrder[] = " etaoinsrhldcumfpgwybvkxjqz\n.,ETAOINSRHLDCUMFPGWYBVKXJQZ0123456789-_'\"";
-    const char* at = b != 0 ? std::strchr(kOrder, b) : nullptr;
+    const char* at = std::strchr(kOrder, b);
     if (!at) return 0;
     return int32_t(sizeof kOrder) - int32_t(at - kOrder);
 }

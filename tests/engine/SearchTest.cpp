@@ -155,3 +155,29 @@ TEST_F(SearchTest, SetRunSkipsNeverPassAMatch) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whole walks with the fast forms of the matchers (text, string set, set patterns, tails
+// that run past links decided by their first byte) against the plain matchers.
+TEST_F(SearchTest, WalksWithFastMatchersEqualPlainWalks) {
+    set8("L", {{'a', 'c'}});
+    pattern("W", {{"L", 1, 6}});
+    pattern("W2", {{"L", 2, 3}, {"L", 0, 4}});
+    stringSet("S", {{"@."}, {"@b"}, {"#", "", "", true}});
+    PXNode* user = refNode(main(), "W", "user");
+    PXNode* at = textNode(main(), "@.");
+    PXNode* set = refNode(main(), "S");
+    PXNode* host = refNode(main(), "W2");
+    PXNode* dot = textNode(main(), ".");
+    link(user, at);
+    link(user, set);
+    link(at, host);
+    link(set, host);
+    link(host, dot);
+    link(dot, user);
+    for (PXNode* n : {user, at, set, host, dot}) observe(n);
+    compare("abc@.#", 200);
+}
+
+}  // namespace

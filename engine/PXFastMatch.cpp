@@ -1,0 +1,122 @@
+#include "engine/PXFastMatch.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "definitions/PXNode.h"
+
+PXSSetIndex::PXSSetIndex(const StringSet& set) : begin(258, 0) {
+    std::vector<std::vector<int32_t>> buckets(256);
+    for (int32_t i = 0; i < set.items.count; ++i) {
+        const StringSetItem& item = set.items[i];
+        if (!item.enabled) continue;
+        const int32_t n = item.text.length();
+        if (n > need) need = n;
+        if (n == 0) {
+            for (auto& b : buckets) b.push_back(i);
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(item.text.text()[0]);
+        if (item.ignoreCase) {
+            const auto lo = static_cast<unsigned char>(std::tolower(c));
+            const auto up = static_cast<unsigned char>(std::toupper(c));
+            buckets[lo].push_back(i);
+            if (up != lo) buckets[up].push_back(i);
+        } else {
+            buckets[c].push_back(i);
+        }
+    }
+    // Every enabled item is available at a position that holds the longest one.
+    if (need == 0) need = 1;
+    for (size_t b = 0; b < 256; ++b) {
+        begin[b] = int32_t(items.size());
+        items.insert(items.end(), buckets[b].begin(), buckets[b].end());
+    }
+    begin[256] = int32_t(items.size());
+}
+
+const PXSSetIndex& PXFastTables::indexFor(const StringSet& set) {
+    auto it = sets_.find(&set);
+    if (it == sets_.end()) it = sets_.emplace(&set, PXSSetIndex(set)).first;
+    return it->second;
+}
+
+PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
+    auto it = graphs_.find(&g);
+    if (it != graphs_.end()) return it->second;
+    PXFastGraph& fg = graphs_[&g];
+    fg.nodes.resize(size_t(g.nodeCount()));
+    for (int32_t i = 0; i < g.nodeCount(); ++i) {
+        PXNode* node = g.nodeAt(i);
+        if (!node || node->number < 0 || node->number >= g.nodeCount()) continue;
+        PXFastNode& f = fg.nodes[size_t(node->number)];
+        f.matcher = node->matcher();
+        const PXSearchPlan& plan = plans.planFor(*node);
+        f.plan = plan.kind == PXSearchPlan::none ? nullptr : &plan;
+        if (auto* s = dynamic_cast<PatternStr*>(f.matcher)) {
+            if (!s->wide && !s->ignoreCase() && s->text().length() > 0) {
+                f.kind = PXFastNode::text;
+                f.bytes.assign(s->text().text(), size_t(s->text().length()));
+            }
+        } else if (auto* ss = dynamic_cast<PatternSSet*>(f.matcher)) {
+            if (ss->target()) {
+                f.kind = PXFastNode::stringSet;
+                f.set = ss->target();
+                f.index = &indexFor(*f.set);
+            }
+        } else if (auto* ps = dynamic_cast<PatternSet*>(f.matcher)) {
+            const PXPatternForm* form = ps->target();
+            if (form && form->count > 0) {
+                const SubPattern& first = (*form)[0];
+                if (first.min >= 1) {
+                    if ((f.first = dynamic_cast<const PXSet8*>(first.checker)))
+                        f.kind = form->count == 1 ? PXFastNode::setSingle : PXFastNode::setFirst;
+                    f.min = first.min;
+                    f.max = first.max;
+                }
+                f.lastSet8 = dynamic_cast<const PXSet8*>((*form)[form->count - 1].checker);
+            }
+        }
+        f.step = f.matcher && f.matcher->isWide() ? 2 : 1;
+    }
+    // Which links can be decided by the byte at the position.
+    for (int32_t i = 0; i < g.nodeCount(); ++i) {
+        PXNode* node = g.nodeAt(i);
+        if (!node || node->number < 0 || node->number >= g.nodeCount()) continue;
+        PXFastNode& f = fg.nodes[size_t(node->number)];
+        bool decidable = true;
+        for (int32_t k = 0; k < node->linkCount() && decidable; ++k) {
+            const PXNode* target = node->fastLinks[k];
+            if (!target || !target->matcher()) continue;   // never tried
+            if (target->number < 0 || target->number >= g.nodeCount()) {
+                decidable = false;
+                break;
+            }
+            const PXFastNode& t = fg.nodes[size_t(target->number)];
+            if (t.matcher != target->matcher()) {
+                decidable = false;
+            } else if (t.kind == PXFastNode::text) {
+                f.linkFirst[static_cast<unsigned char>(t.bytes[0])] = true;
+                f.linkNeed = std::max(f.linkNeed, int32_t(t.bytes.size()));
+            } else if (t.kind == PXFastNode::setFirst || t.kind == PXFastNode::setSingle) {
+                for (int32_t b = 0; b < 256; ++b)
+                    if (t.first->has(uint32_t(b))) f.linkFirst[b] = true;
+                f.linkNeed = std::max(f.linkNeed, t.kind == PXFastNode::setSingle ? t.min : 1);
+            } else if (t.kind == PXFastNode::stringSet) {
+                for (int32_t b = 0; b < 256; ++b) {
+                    const int32_t first = t.index->begin[size_t(b)];
+                    const int32_t end = t.index->begin[size_t(b) + 1];
+                    if (first == end) continue;
+                    f.linkFirst[b] = true;
+                    // An empty item is in every bucket: such a link can match nothing.
+                    if (t.set->items[t.index->items[size_t(first)]].text.length() == 0) decidable = false;
+                }
+                f.linkNeed = std::max(f.linkNeed, t.index->need);
+            } else {
+                decidable = false;
+            }
+        }
+        f.linksByFirstByte = decidable;
+    }
+    return fg;
+}

@@ -1,0 +1,133 @@
+// Fast forms of the node matchers, used by the walk while the bytes a matcher would read lie
+// in the current window of a plain input buffer (XXINBUF or XXMEMBUF).
+//
+// There every availability check of the plain matcher succeeds without moving the window or
+// setting the failed flag, so the result can be computed from the window's bytes directly:
+//   text        a narrow text compared exactly: one comparison in place;
+//   string set  the items bucketed by first byte (in set order, empty items in every
+//               bucket), so only items that can match are compared; the first equal item
+//               wins and is recorded as the set's last match, as in the plain matcher;
+//   set first   a pattern whose first element needs a member of an 8-bit set: a unit that
+//               is no member fails at once, leaving the tail fields cleared as the plain
+//               matcher does; anything else goes to the plain matcher.
+// Any other matcher, and any position whose bytes reach past the window, goes to the plain
+// matcher, which slides the window as needed. The tables are built per graph at the first
+// walk after run begin; tests/engine/SearchTest.cpp and MatcherTest.cpp compare the results
+// with the plain matchers.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "definitions/PXGraph.h"
+#include "definitions/PXSet.h"
+#include "engine/PXSearch.h"
+#include "foundation/XXINBUF.h"
+
+// A string set's items by first byte.
+struct PXSSetIndex {
+    std::vector<int32_t> begin;   // 257 offsets into `items`
+    std::vector<int32_t> items;   // item indexes, bucket after bucket, each in set order
+    int32_t need = 0;             // the longest item: bytes that must be in the window
+    explicit PXSSetIndex(const StringSet& set);
+};
+
+struct PXFastNode {
+    enum Kind : uint8_t { generic, text, stringSet, setFirst, setSingle };
+    Kind kind = generic;
+    PXPattern* matcher = nullptr;
+    std::string bytes;                  // text
+    StringSet* set = nullptr;           // string set
+    const PXSSetIndex* index = nullptr;
+    const PXSet8* first = nullptr;      // set first
+    const PXSet8* lastSet8 = nullptr;   // the pattern's last element, when an 8-bit set
+    int32_t min = 0, max = 0;           // set single: the one element's bounds
+    const PXSearchPlan* plan = nullptr; // the start-node search's plan (null: none)
+    int32_t step = 1;                   // the search's step
+    // The node's links, when each of them can only match something that starts with a byte
+    // of `linkFirst` (no link can match nothing): then no link matches at a position whose
+    // byte is outside it, as long as `linkNeed` bytes are in the window.
+    bool linksByFirstByte = false;
+    int32_t linkNeed = 1;
+    bool linkFirst[256] = {};
+};
+
+struct PXFastGraph {
+    std::vector<PXFastNode> nodes;      // by node number
+};
+
+// The fast tables of every graph and string set of a run.
+class PXFastTables {
+public:
+    // The graph's table, built on first use.
+    PXFastGraph& graph(PXGraph& g, PXSearchPlans& plans);
+    void clear() {
+        graphs_.clear();
+        sets_.clear();
+    }
+
+private:
+    const PXSSetIndex& indexFor(const StringSet& set);
+    std::unordered_map<const PXGraph*, PXFastGraph> graphs_;
+    std::unordered_map<const StringSet*, PXSSetIndex> sets_;
+};
+
+// The matcher's result at p: computed in the window when it can be, else the plain match.
+inline int32_t fastMatch(const PXFastNode& f, PXPattern& m, IXXINBUF& buffer, XXINBUF* plain, int32_t& p) {
+    if (plain && f.matcher == &m && p >= 0) {
+        const unsigned char* data = plain->bytes();
+        const int32_t count = plain->getCount();
+        switch (f.kind) {
+        case PXFastNode::text: {
+            const int32_t n = int32_t(f.bytes.size());
+            if (int64_t(p) + n <= count) {
+                if (data[p] != static_cast<unsigned char>(f.bytes[0])) return -1;
+                return std::memcmp(data + p, f.bytes.data(), size_t(n)) == 0 ? n : -1;
+            }
+            break;
+        }
+        case PXFastNode::setFirst:
+            if (p < count && !f.first->has(data[p])) {
+                m.tailSet = nullptr;
+                m.tailCount = 0;
+                return -1;
+            }
+            break;
+        case PXFastNode::setSingle:
+            // One element: its minimum taken, the rest left to the walk as the tail.
+            if (int64_t(p) + f.min <= count) {
+                m.tailSet = nullptr;
+                m.tailCount = 0;
+                for (int32_t k = 0; k < f.min; ++k)
+                    if (!f.first->has(data[p + k])) return -1;
+                m.tailSet = f.first;
+                m.tailCount = f.max > f.min ? f.max - f.min : 0;
+                return f.min;
+            }
+            break;
+        case PXFastNode::stringSet:
+            if (int64_t(p) + f.index->need <= count) {
+                const unsigned char b = data[p];
+                for (int32_t k = f.index->begin[b]; k < f.index->begin[size_t(b) + 1]; ++k) {
+                    const int32_t i = f.index->items[size_t(k)];
+                    const StringSetItem& item = f.set->items[i];
+                    const int32_t n = item.text.length();
+                    const bool equal = item.ignoreCase
+                                           ? compareBytesNoCase(item.text.text(), data + p, size_t(n)) == 0
+                                           : std::memcmp(item.text.text(), data + p, size_t(n)) == 0;
+                    if (equal) {
+                        f.set->lastMatched = i;
+                        return n;
+                    }
+                }
+                return -1;
+            }
+            break;
+        case PXFastNode::generic: break;
+        }
+    }
+    return m.match(buffer, p);
+}
