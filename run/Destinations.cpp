@@ -14,8 +14,8 @@ namespace {
 
 // A new destination, or null when it cannot be allocated (the callers report it).
 template <typename T, typename... Args>
-std::unique_ptr<Destination> make(Args&&... args) {
-    return std::unique_ptr<Destination>(new (std::nothrow) T(std::forward<Args>(args)...));
+std::unique_ptr<T> make(Args&&... args) {
+    return std::unique_ptr<T>(new (std::nothrow) T(std::forward<Args>(args)...));
 }
 
 // The first column whose label is the text of `labelId`, or -1 (without a report).
@@ -45,6 +45,7 @@ int32_t Destinations::clear() {
 
 bool Destinations::createTrace() {
     auto dest = make<StreamDest>(traceFileName_.text(), StreamDest::createMode);
+    if (dest) dest->setWrittenFiles(&written_);
     if (!dest) {
         TitledError e("Destinations::createTrace");
         e << "Unable to create trace destination" << endMsg;
@@ -103,6 +104,7 @@ void Destinations::synch(XXGRID* outputFiles, IQXDB* db, XXGRID* destinations, X
             const int32_t mode =
                 append && toBool(append->getText()) ? StreamDest::appendMode : StreamDest::createMode;
             auto dest = make<StreamDest>(spec ? spec->getText() : "", mode);
+            if (dest) dest->setWrittenFiles(&written_);
             if (!dest) {
                 TitledError e("Destinations::synch");
                 e << "Unable to create StreamDest" << endMsg;
@@ -178,6 +180,15 @@ Destination* Destinations::get(int32_t index) {
     Destination* d = dests_.at(index);
     if (!d || d->ensureOpen() != 2) return nullptr;
     return d;
+}
+
+void Destinations::noteWritten(const char* path) {
+    if (FileId id; fileIdOf(path, id)) written_.insert(id);
+}
+
+bool Destinations::wroteDuringRun(const char* path) const {
+    FileId id;
+    return !written_.empty() && fileIdOf(path, id) && written_.count(id) > 0;
 }
 
 void Destinations::notifyAll(int32_t event, const char* name, const char* fullName) {

@@ -11,16 +11,19 @@
 // default destination, created on first use when the output rows left none.
 //
 // get() opens lazily: a destination that cannot take output gives null. The last two input
-// names announced (notifyAll 2) are kept split for the output actions.
+// names announced (notifyAll 2) are kept split for the output actions, and the files the run
+// has written are remembered, so that the file input can pass them over.
 #pragma once
 
 #include <cstdint>
+#include <set>
 
 #include "dblib/IQXDB.h"
 #include "engine/IDests.h"
 #include "foundation/GLIST.h"
 #include "foundation/XXFILENAME.h"
 #include "foundation/XXGRID.h"
+#include "run/DirSearch.h"
 
 class Destinations : public IDests {
 public:
@@ -50,6 +53,13 @@ public:
     // Event 2: a new input stream; `name` is what the input was chosen by (the spec or the
     // folder), `fullName` its path. Every destination is told.
     void notifyAll(int32_t event, const char* name, const char* fullName);
+
+    // The files written by this run: the destinations note every file they open, the client
+    // its log. startRun() forgets them; wroteDuringRun() tells whether `path` is one of them,
+    // so that a run never reads back its own output, however close in time it was made.
+    void startRun() { written_.clear(); }
+    void noteWritten(const char* path);
+    bool wroteDuringRun(const char* path) const;
 
     void setTraceFileName(const char* name) { traceFileName_ = name; }
     // The file and open mode of the default destination made by the next synch or first use
@@ -85,4 +95,5 @@ private:
     IQXDB* db_ = nullptr;
     XXFILENAME inputName_;
     XXFILENAME inputFullName_;
+    std::set<FileId> written_;
 };

@@ -106,3 +106,11 @@ bool sameFile(const char* a, const char* b) {
     if (!a || !b || stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
+
+bool fileIdOf(const char* path, FileId& out) {
+    struct stat st {};
+    if (!path || stat(path, &st) != 0) return false;
+    out.device = uint64_t(st.st_dev);
+    out.inode = uint64_t(st.st_ino);
+    return true;
+}

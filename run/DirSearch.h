@@ -51,3 +51,12 @@ private:
 
 // True when both paths name one existing file (the same device and inode).
 bool sameFile(const char* a, const char* b);
+
+// The identity of a file (device and inode), to tell whether two names are one file.
+struct FileId {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator<(const FileId& o) const { return device != o.device ? device < o.device : inode < o.inode; }
+};
+// False when `path` names no file.
+bool fileIdOf(const char* path, FileId& out);

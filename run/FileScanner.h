@@ -4,8 +4,8 @@
 //
 // For each file: the "StreamName", "FullStreamName", "FileDate" and "FileDateTime" sources
 // are set, " Scanning" and the path is shown, and the file is opened. A file that cannot be
-// opened is logged ("Unable to open"); a file created after the run started (an output of
-// this run, say) is bypassed with a log line; any other file is announced to the
+// opened is logged ("Unable to open"); a file created after the run started, or written by
+// this run (its outputs and its log), is bypassed with a log line; any other file is announced to the
 // destinations (so that wildcard outputs follow it) and scanned by the engine. Every file
 // visited is counted, and the summary is "Files scanned:  " and the count. A halt request
 // of level 2 ends the walk before the next file.

@@ -24,7 +24,10 @@ int32_t PXClient::run(PXInst& run) {
 
     XXSTRING logFile = formText(logName, 0);
     if (logFile.length() == 0 && logName.fieldDef(0)) logFile = logName.fieldDef(0)->defaultText;
-    if (!log_.open(logFile, toBool(formText(logName, 1)))) {
+    dests_.startRun();
+    if (log_.open(logFile, toBool(formText(logName, 1)))) {
+        dests_.noteWritten(logFile);
+    } else {
         Error e;
         e << loadString(28) << " " << logFile << endMsg;
     }

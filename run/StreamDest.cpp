@@ -117,6 +117,7 @@ int32_t StreamDest::open() {
     const int32_t mode = opened_.count(key) ? appendMode : mode_;
     if (!XXSTREAM::open(name, mode)) return 0;
     opened_.insert(key);
+    if (FileId id; written_ && fileIdOf(name, id)) written_->insert(id);
     return 2;
 }
 

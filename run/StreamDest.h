@@ -24,6 +24,7 @@
 #include "foundation/XXFILENAME.h"
 #include "foundation/XXMSG.h"
 #include "foundation/XXSTREAM.h"
+#include "run/DirSearch.h"
 
 class StreamDest : public XXSTREAM, public Destination {
 public:
@@ -57,6 +58,9 @@ public:
     // axcdef; abc with +x* gives xabc; data with *_old gives _old, with *_+o+l+d+ data_old.
     static XXSTRING reconcile(const char* source, const char* pattern);
 
+    // Where the files this destination opens are noted (the run's own outputs), or null.
+    void setWrittenFiles(std::set<FileId>* written) { written_ = written; }
+
     const XXSTRING& spec() const { return spec_; }
     int32_t mode() const { return mode_; }
     bool hasWildcards() const { return wildcard_; }
@@ -76,5 +80,6 @@ private:
     bool refusedInput_ = false;   // the last open was refused: the name is the input
     // Names this destination has opened in the current run.
     std::set<std::string> opened_;
+    std::set<FileId>* written_ = nullptr;
     XXMSG msg_{2};
 };

@@ -137,6 +137,25 @@ TEST_F(DestinationsTest, NotifyAllTellsEveryDestinationAndKeepsTheNames) {
     EXPECT_EQ(str(dests.inputFullName()), "/in/a.txt");
 }
 
+TEST_F(DestinationsTest, RemembersTheFilesTheRunWrote) {
+    addOutput("Res", "*.res");
+    dests.synch(&outputs, nullptr, &destinationGrid, &tableGrid);
+    dests.startRun();
+    const std::string other = dir.write("other.txt", "");
+    for (const char* input : {"/in/a.txt", "/in/b.txt"}) {
+        dests.notifyAll(2, input, input);
+        dests.get(1)->writeText("x", 1, true);
+    }
+    dests.noteWritten(other.c_str());
+    dests.closeAll();
+    EXPECT_TRUE(dests.wroteDuringRun(dir.file("a.res").c_str()));
+    EXPECT_TRUE(dests.wroteDuringRun((dir.path().string() + "/./b.res").c_str()));
+    EXPECT_TRUE(dests.wroteDuringRun(other.c_str()));
+    EXPECT_FALSE(dests.wroteDuringRun(dir.file("c.res").c_str()));
+    dests.startRun();
+    EXPECT_FALSE(dests.wroteDuringRun(dir.file("a.res").c_str()));
+}
+
 // --- database columns --------------------------------------------------------------------
 
 class DestinationsDB : public DestinationsTest {

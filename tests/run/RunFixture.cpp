@@ -172,8 +172,11 @@ std::string normalisedLog(const std::string& log, const std::string& dir) {
 }
 
 std::string golden(const std::string& name) {
+    // From the source tree: CTest names it; a program started by hand finds it beside this file.
     const char* source = std::getenv("QUILLON_SOURCE_DIR");
-    const std::string path = std::string(source ? source : ".") + "/tests/run/golden/" + name;
+    const std::string dir = source ? std::string(source) + "/tests/run"
+                                   : std::filesystem::path(__FILE__).parent_path().string();
+    const std::string path = dir + "/golden/" + name;
     std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(in) << "no golden file " << path;
     std::ostringstream text;

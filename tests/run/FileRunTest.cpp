@@ -1,0 +1,277 @@
+// Definitions run end to end over files: loaded from their files by a fresh client, run
+// over a temporary tree, and judged by the output files and the log against expected
+// results written by hand (tests/run/golden).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/run/RunFixture.h"
+#include "tests/support/CaptureSink.h"
+
+namespace {
+
+const std::string kExtension = std::string(QUILLON_BIN_DIR) + "/librun_test_extension.so";
+
+// Writes "<file name>:<rest of the line>" and a line end to `target` when `node` matches
+// (`label` replaces the file name when given).
+void writeLine(DefinitionBuilder& d, PXNode* node, const char* target, const char* label = nullptr) {
+    if (label)
+        d.nodeAction(node, "Append to", {target, label});
+    else
+        d.nodeAction(node, "Append to", {target, "", "StreamName"});
+    d.nodeAction(node, "Append to", {target, ":"});
+    d.nodeAction(node, "Append to", {target});
+    d.nodeAction(node, "Append to", {target, "", "NL"});
+}
+
+// The "grep" definition: every "ERROR" and the rest of its line, written as lines to the
+// output tagged `target` (made from `output` when given). The node of the rest.
+PXNode* grep(DefinitionBuilder& d, const char* output, const char* target = "Errors", const char* label = nullptr) {
+    if (output) d.output(target, output);
+    d.lineVocabulary();
+    PXNode* error = d.textNode("ERROR");
+    PXNode* rest = d.refNode("Rest");
+    d.link(error, rest);
+    writeLine(d, rest, target, label);
+    return rest;
+}
+
+std::vector<std::string> withDir(std::vector<std::string> lines, const std::string& dir) {
+    for (std::string& line : lines)
+        for (size_t at = 0; (at = line.find("<DIR>", at)) != std::string::npos;) line.replace(at, 5, dir);
+    return lines;
+}
+
+TEST(FileRun, WalksTheTreeAndLogsWhatItCouldNotScan) {
+    Workspace ws;
+    ws.write("a.txt", "ERROR alpha\n");
+    ws.write("zgone.txt", "ERROR never read\n");
+    ws.write(".hidden.txt", "ERROR hidden\n");
+    ws.write("b.log", "ERROR beta\n");
+    ws.write("c.log", "ERROR not scanned\n");
+    ws.write(".cache/e.txt", "ERROR epsilon\n");
+    ws.write(".cache/.f.txt", "ERROR hidden too\n");
+    ws.write("sub/c.txt", "ERROR gamma\n");
+    ws.write("sub/deeper/d.txt", "ERROR delta\n");
+
+    DefinitionBuilder d;
+    d.log("run.log");
+    // The output lands in a folder the walk reaches later: it was made by this run.
+    grep(d, "sub/found.txt");
+    d.input(ws.path("*.txt").c_str(), true, false);
+    d.input(ws.path("*.log").c_str(), false, false, false);
+    d.input(ws.path("b.log").c_str());
+    // The first match removes zgone.txt, listed but not yet opened.
+    d.extension(kExtension.c_str());
+    d.nodeAction(d.engine().nodeGroups.main.nodeAt(1), "Execute UDF", {"1", ws.path("zgone.txt").c_str()});
+    const std::string def = d.save(ws.path("tree.QXD"));
+
+    RunResult r = runDefinition(def);
+    ASSERT_TRUE(r.loaded);
+    EXPECT_EQ(r.result, 2);
+    EXPECT_EQ(ws.read("sub/found.txt"), golden("tree.found.txt"));
+    EXPECT_EQ(normalisedLog(ws.read("run.log"), ws.dir.path().string()), golden("tree.log"));
+    EXPECT_EQ(r.client->shown(), withDir({" Scanning <DIR>/a.txt", " Scanning <DIR>/zgone.txt",
+                                          " Scanning <DIR>/.cache/e.txt", " Scanning <DIR>/sub/c.txt",
+                                          " Scanning <DIR>/sub/found.txt", " Scanning <DIR>/sub/deeper/d.txt",
+                                          " Scanning <DIR>/b.log", "Files scanned:  7"},
+                                         ws.dir.path().string()));
+    EXPECT_EQ(r.client->runMessage(), "Files scanned:  7 - view log for messages");
+}
+
+TEST(FileRun, AFileAnotherProgramCreatesDuringTheRunIsBypassed) {
+    Workspace ws;
+    ws.write("a.txt", "ERROR first\n");
+    std::filesystem::create_directory(ws.path("sub"));
+    DefinitionBuilder d;
+    d.log("late.log");
+    PXNode* rest = grep(d, "late.out");
+    d.extension(kExtension.c_str());
+    d.nodeAction(rest, "Execute UDF", {"3", ws.path("sub/late.txt").c_str(), "ERROR late"});
+    d.input("*.txt", true);
+    RunResult r = runDefinition(d.save(ws.path("late.QXD")));
+    EXPECT_EQ(ws.read("late.out"), "a.txt: first\n");
+    EXPECT_NE(ws.read("late.log").find("Bypassing: " + ws.path("sub/late.txt") + "\n"), std::string::npos)
+        << ws.read("late.log");
+}
+
+TEST(FileRun, WildcardOutputsAreNamedAfterEachInput) {
+    Workspace ws;
+    ws.write("in/report.txt", "ERROR r\n");
+    ws.write("in/b.log", "ERROR b\n");
+    ws.write("in/abcdef.txt", "ERROR a\n");
+    std::filesystem::create_directory(ws.path("out"));
+    DefinitionBuilder d;
+    PXNode* rest = grep(d, "out/*.res", "Res");
+    d.output("All", "out/all.*");
+    d.output("X", "out/?x*.*");
+    writeLine(d, rest, "All");
+    writeLine(d, rest, "X");
+    // A relative spec: the files are found from the current directory, by absolute paths.
+    d.input("in/*.*");
+    RunResult r = runDefinition(d.save(ws.path("wild.QXD")));
+    ASSERT_EQ(r.result, 2);
+    const struct {
+        const char* file;
+        const char* content;
+    } outputs[] = {
+        {"out/report.res", "report.txt: r\n"},
+        {"out/b.res", "b.log: b\n"},
+        {"out/abcdef.res", "abcdef.txt: a\n"},
+        // Two inputs with one output name share the file within the run.
+        {"out/all.txt", "abcdef.txt: a\nreport.txt: r\n"},
+        {"out/all.log", "b.log: b\n"},
+        {"out/axcdef.txt", "abcdef.txt: a\n"},
+        {"out/bx.log", "b.log: b\n"},
+        {"out/rxport.txt", "report.txt: r\n"},
+    };
+    for (const auto& o : outputs) {
+        SCOPED_TRACE(o.file);
+        EXPECT_EQ(ws.read(o.file), o.content);
+    }
+    EXPECT_EQ(r.client->shown(), withDir({" Scanning <DIR>/in/abcdef.txt", " Scanning <DIR>/in/b.log",
+                                          " Scanning <DIR>/in/report.txt", "Files scanned:  3"},
+                                         ws.dir.path().string()));
+}
+
+TEST(FileRun, AppendKeepsEarlierRunsAndItsAbsenceReplacesThem) {
+    Workspace ws;
+    ws.write("in.txt", "ERROR once\n");
+    struct Case {
+        const char* name;
+        bool append;
+        int runStarts;        // run-start lines in the log after two runs
+        const char* output;   // the output after two runs
+    } cases[] = {{"append on", true, 2, "in.txt: once\nin.txt: once\n"}, {"append off", false, 1, "in.txt: once\n"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DefinitionBuilder d;
+        d.log(c.append ? "kept.log" : "fresh.log", c.append);
+        d.output("Errors", c.append ? "kept.txt" : "fresh.txt", c.append);
+        grep(d, nullptr);
+        d.input("in.txt");
+        const std::string def = d.save(ws.path(c.append ? "kept.QXD" : "fresh.QXD"));
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(runDefinition(def).result, 2);
+        const std::string log = ws.read(c.append ? "kept.log" : "fresh.log");
+        int starts = 0;
+        for (size_t at = 0; (at = log.find("run start", at)) != std::string::npos; ++at) ++starts;
+        EXPECT_EQ(starts, c.runStarts) << log;
+        EXPECT_EQ(ws.read(c.append ? "kept.txt" : "fresh.txt"), c.output);
+    }
+}
+
+TEST(FileRun, OutputWithoutANamedDestinationGoesToOutTmpAnew) {
+    Workspace ws;
+    ws.write("in.txt", "ERROR x\n");
+    DefinitionBuilder d;
+    grep(d, nullptr, "");
+    d.input("in.txt");
+    const std::string def = d.save(ws.path("default.QXD"));
+    for (int i = 0; i < 2; ++i) runDefinition(def);
+    EXPECT_EQ(ws.read("out.tmp"), "in.txt: x\n");
+    EXPECT_EQ(ws.read("Log.tmp").find("run start"), ws.read("Log.tmp").rfind("run start")) << "one run in Log.tmp";
+}
+
+TEST(FileRun, ProcessorsRunBeforeAndAfterAndAChainBackToARunningDefinitionIsCut) {
+    Workspace ws;
+    ws.write("src/x.txt", "ERROR disk\n");
+    std::filesystem::create_directory(ws.path("gen"));
+    const std::string dir = ws.dir.path().string();
+
+    DefinitionBuilder pre;
+    grep(pre, "gen/made.txt", "Made", "ERROR");
+    pre.input("src/*.txt");
+    pre.save(ws.path("pre.QXD"));
+
+    DefinitionBuilder post;
+    post.output("Post", "post.txt");
+    post.phaseAction(post.engine().postRunActions, "Send to", {"Post", "done"});
+    post.preProcessor((dir + "/main.QXD").c_str());
+    post.save(ws.path("post.QXD"));
+
+    DefinitionBuilder main;
+    main.log("main.log");
+    grep(main, "result.txt");
+    main.input("gen/*.txt");
+    main.preProcessor("");
+    main.preProcessor((dir + "/missing.QXD").c_str());
+    main.preProcessor((dir + "/pre").c_str());   // the definition extension is supplied
+    main.postProcessor((dir + "/post.QXD").c_str());
+    RunResult r = runDefinition(main.save(ws.path("main.QXD")));
+
+    ASSERT_EQ(r.result, 2);
+    EXPECT_EQ(ws.read("gen/made.txt"), "ERROR: disk\n");
+    // made.txt was written before the main run began, so it is scanned, not bypassed.
+    EXPECT_EQ(ws.read("result.txt"), "made.txt:: disk\n");
+    EXPECT_EQ(ws.read("post.txt"), "done");
+    EXPECT_EQ(normalisedLog(ws.read("main.log"), dir), golden("processors.log"));
+    EXPECT_EQ(r.client->shown(),
+              withDir({"Pre-processing (<DIR>/pre) ...", " Scanning <DIR>/src/x.txt", "Files scanned:  1",
+                       " Scanning <DIR>/gen/made.txt", "Post-processing (<DIR>/post.QXD) ...", "Files scanned:  0",
+                       "Processing complete - view log for information", "Files scanned:  1"},
+                      dir));
+}
+
+TEST(FileRun, ADefinitionWithoutNodesStillRunsItsPhaseActions) {
+    Workspace ws;
+    DefinitionBuilder d;
+    d.output("Out", "phases.txt");
+    d.phaseAction(d.engine().preRunActions, "Send to", {"Out", "begin"});
+    d.phaseAction(d.engine().postRunActions, "Append to", {"Out", " end"});
+    RunResult r = runDefinition(d.save(ws.path("phases.QXD")));
+    EXPECT_EQ(r.result, 2);
+    EXPECT_EQ(ws.read("phases.txt"), "begin end");
+    EXPECT_EQ(r.client->shown(), (std::vector<std::string>{"No nodes defined", "Files scanned:  0"}));
+    EXPECT_EQ(r.client->runMessage(), "Files scanned:  0");
+}
+
+TEST(FileRun, AHaltOfTheRunEndsTheWalkBeforeTheNextFile) {
+    Workspace ws;
+    ws.write("a.txt", "ERROR first\nERROR second\n");
+    ws.write("b.txt", "ERROR never\n");
+    DefinitionBuilder d;
+    PXNode* rest = grep(d, "halt.txt");
+    d.nodeAction(rest, "Halt", {"1"});
+    d.input("*.txt");
+    RunResult r = runDefinition(d.save(ws.path("halt.QXD")));
+    EXPECT_EQ(ws.read("halt.txt"), "a.txt: first\n");
+    EXPECT_EQ(r.client->runMessage(), "Files scanned:  1 - scan halted");
+}
+
+TEST(FileRun, OutputThatCannotBeWrittenIsReportedAndTheRunGoesOn) {
+    Workspace ws;
+    ws.write("a.txt", "ERROR one\n");
+    ws.write("b.txt", "ERROR two\n");
+    struct Case {
+        const char* spec;
+        const char* logLine;   // in the log, or null
+        const char* error;     // reported, or null
+    } cases[] = {
+        {"nodir/out.txt", "Unable to open nodir/out.txt", nullptr},
+        {"/dev/full", nullptr, "Unable to write /dev/full: No space left on device"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.spec);
+        CaptureSink sink;
+        DefinitionBuilder d;
+        d.log("bad.log");
+        grep(d, c.spec);
+        d.input("*.txt");
+        RunResult r = runDefinition(d.save(ws.path("bad.QXD")));
+        EXPECT_EQ(r.result, 2);
+        EXPECT_EQ(r.client->shown().back(), "Files scanned:  2");
+        const std::string log = ws.read("bad.log");
+        if (c.logLine) {
+            EXPECT_EQ(log.find(c.logLine), log.rfind(c.logLine)) << "logged once: " << log;
+            EXPECT_NE(log.find(c.logLine), std::string::npos) << log;
+        }
+        if (c.error) {
+            EXPECT_TRUE(sink.sawError(c.error));
+        }
+        EXPECT_FALSE(ws.exists("out.tmp"));
+        EXPECT_NE(log.find("Quillon run complete"), std::string::npos);
+    }
+}
+
+}  // namespace
