@@ -12,12 +12,27 @@
 
 #include "definitions/PXGraph.h"
 #include "definitions/PXNode.h"
+#include "foundation/XXINBUF.h"
 
 namespace {
 
 int32_t clampSize(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 XXWCHAR unitAt(const unsigned char* at) { return XXWCHAR(at[0] | at[1] << 8); }
+
+// Whether the window is the stream's last: nothing lies past its end.
+bool lastWindow(XXINBUF& b) { return !b.getStream() || b.atEnd() || b.getCount() < b.getCapacity(); }
+
+// n bytes at p, as the buffer's check gives them; except that a request past the end of the
+// stream's last window fails without marking the buffer failed while a byte remains at p.
+// Otherwise one text too long for the last few bytes would end the search there, and a
+// shorter item or a later start there would never be found.
+bool available(IXXINBUF& buffer, int32_t p, int32_t n) {
+    if (n > 1 && p >= 0 && int64_t(p) + n > buffer.getCount())
+        if (auto* plain = dynamic_cast<XXINBUF*>(&buffer); plain && lastWindow(*plain) && p < plain->getCount())
+            return false;
+    return buffer.iChk(p, n);
+}
 
 }  // namespace
 
@@ -149,7 +164,7 @@ void PatternStr::refresh() {
 
 int32_t PatternStr::match(IXXINBUF& buffer, int32_t& position) {
     const int32_t n = minSize;
-    if (!buffer.iChk(position, n)) return -1;
+    if (!available(buffer, position, n)) return -1;
     const unsigned char* at = buffer.bytes() + position;
     const bool equal = wide ? wideCompare_(wtext_.text(), at, size_t(n / 2)) == 0
                             : narrowCompare_(text_.text(), at, size_t(n)) == 0;
@@ -166,13 +181,11 @@ void PatternSSet::setTarget(StringSet* set) {
 
 int32_t PatternSSet::match(IXXINBUF& buffer, int32_t& position) {
     if (!target_) return -1;
-    bool anyEnabled = false;
     for (int32_t i = 0; i < target_->items.count; ++i) {
         const StringSetItem& item = target_->items[i];
         if (!item.enabled) continue;
-        anyEnabled = true;
         const int32_t n = item.text.length();
-        if (!buffer.iChk(position, n)) continue;
+        if (!available(buffer, position, n)) continue;
         const unsigned char* at = buffer.bytes() + position;
         const int differ = item.ignoreCase ? compareBytesNoCase(item.text.text(), at, size_t(n))
                                            : compareBytes(item.text.text(), at, size_t(n));
@@ -181,8 +194,9 @@ int32_t PatternSSet::match(IXXINBUF& buffer, int32_t& position) {
             return n;
         }
     }
-    // With nothing to compare, the end of the input must still be noticed.
-    if (!anyEnabled) buffer.iChk(position, 1);
+    // With nothing to compare, or nothing that fitted, the end of the input must still be
+    // noticed.
+    buffer.iChk(position, 1);
     return -1;
 }
 
