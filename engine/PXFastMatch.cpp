@@ -75,6 +75,8 @@ PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
                     f.max = first.max;
                 }
                 f.lastSet8 = dynamic_cast<const PXSet8*>((*form)[form->count - 1].checker);
+                if (f.lastSet8)
+                    for (int32_t b = 0; b < 256; ++b) f.lastTable[b] = f.lastSet8->has(uint32_t(b));
             }
         }
         f.step = f.matcher && f.matcher->isWide() ? 2 : 1;

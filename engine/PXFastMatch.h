@@ -44,6 +44,7 @@ struct PXFastNode {
     const PXSSetIndex* index = nullptr;
     const PXSet8* first = nullptr;      // set first
     const PXSet8* lastSet8 = nullptr;   // the pattern's last element, when an 8-bit set
+    bool lastTable[256] = {};           // its members
     int32_t min = 0, max = 0;           // set single: the one element's bounds
     const PXSearchPlan* plan = nullptr; // the start-node search's plan (null: none)
     int32_t step = 1;                   // the search's step

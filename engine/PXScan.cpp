@@ -202,18 +202,22 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
                     const int32_t last = count - cf->linkNeed;
                     bool passDue = false;
                     bool tailEnds = false;
-                    while (e < tailCount && r >= 0 && r < count) {
-                        if (!tail8->has(data[r])) {
+                    int32_t ee = e;   // in registers: r itself is registered, so kept in memory
+                    int32_t rr = r;
+                    while (ee < tailCount && rr >= 0 && rr < count) {
+                        if (!cf->lastTable[data[rr]]) {
                             tailEnds = true;
                             break;
                         }
-                        ++e;
-                        ++r;
-                        if (r > last || cf->linkFirst[data[r]]) {
+                        ++ee;
+                        ++rr;
+                        if (rr > last || cf->linkFirst[data[rr]]) {
                             passDue = true;
                             break;
                         }
                     }
+                    e = ee;
+                    r = rr;
                     if (passDue) continue;
                     if (tailEnds || e >= tailCount) break;
                 }

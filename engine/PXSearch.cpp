@@ -81,6 +81,37 @@ PXSearchPlan planForPattern(PatternSet& p) {
     if (!form || form->count == 0) return plan;
     const SubPattern& first = (*form)[0];
     if (first.min < 1 || !first.checker) return plan;
+    // Leading elements with a fixed count place their sets at known offsets.
+    if (!p.isWide()) {
+        std::vector<const PXSet8*> sequence;
+        for (int32_t j = 0; j < form->count && sequence.size() < 64; ++j) {
+            const SubPattern& sp = (*form)[j];
+            const auto* s8 = dynamic_cast<const PXSet8*>(sp.checker);
+            if (!s8 || sp.min < 0) break;
+            for (int32_t k = 0; k < sp.min && sequence.size() < 64; ++k) sequence.push_back(s8);
+            if (sp.max != sp.min || j == form->count - 1) break;
+        }
+        if (sequence.size() >= 2) {
+            plan.kind = PXSearchPlan::setSequence;
+            plan.sequence = sequence;
+            plan.length = int32_t(sequence.size());
+            int32_t best = 257;
+            for (int32_t i = 0; i < plan.length; ++i) {
+                int32_t members = 0, last = -1;
+                for (int32_t b = 0; b < 256; ++b)
+                    if (sequence[size_t(i)]->has(uint32_t(b))) {
+                        ++members;
+                        last = b;
+                    }
+                if (members < best) {
+                    best = members;
+                    plan.pivot = i;
+                    plan.pivotByte = members == 1 ? last : -1;
+                }
+            }
+            return plan;
+        }
+    }
     if (const auto* s8 = dynamic_cast<const PXSet8*>(first.checker)) {
         plan.kind = PXSearchPlan::setRun;
         plan.set8 = s8;
@@ -186,6 +217,28 @@ int32_t skipSetRun(Member member, int32_t width, int32_t run, const unsigned cha
     return p;
 }
 
+// set sequence: every position of the sequence holds a member of its set.
+int32_t skipSetSequence(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p) {
+    const int32_t n = plan.length;
+    const int32_t last = count - n;
+    const PXSet8& pivotSet = *plan.sequence[size_t(plan.pivot)];
+    while (p <= last) {
+        if (plan.pivotByte >= 0) {
+            const void* hit = std::memchr(data + p + plan.pivot, plan.pivotByte, size_t(last - p) + 1);
+            if (!hit) return last + 1;
+            p = int32_t(static_cast<const unsigned char*>(hit) - data) - plan.pivot;
+        } else {
+            while (p <= last && !pivotSet.has(data[p + plan.pivot])) ++p;
+            if (p > last) return p;
+        }
+        int32_t i = 0;
+        while (i < n && plan.sequence[size_t(i)]->has(data[p + i])) ++i;
+        if (i == n) return p;
+        ++p;
+    }
+    return p;
+}
+
 }  // namespace
 
 PXSearchPlan makeSearchPlan(PXNode& node) { return planForMatcher(node.matcher(), 0); }
@@ -196,6 +249,7 @@ int32_t skipPositions(const PXSearchPlan& plan, const unsigned char* data, int32
     case PXSearchPlan::literal: return skipLiteral(plan, data, count, p);
     case PXSearchPlan::wideLiteral: return skipWideLiteral(plan, data, count, p);
     case PXSearchPlan::firstBytes: return skipFirstBytes(plan, data, count, p);
+    case PXSearchPlan::setSequence: return skipSetSequence(plan, data, count, p);
     case PXSearchPlan::setRun:
         if (plan.set8)
             return skipSetRun([s = plan.set8](const unsigned char* at) { return s->has(at[0]); }, 1, plan.run, data,

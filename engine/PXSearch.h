@@ -8,6 +8,9 @@
 //   wide literal the same on the text's bytes, keeping to positions of the search's parity;
 //   first bytes  a string set, or a text ignoring case: positions whose byte cannot start
 //                any item are passed over;
+//   set sequence a pattern whose leading elements repeat a fixed number of times: every
+//                match has known sets at its first bytes; the most selective one is looked
+//                for first (memchr when it is a single byte), then the others checked;
 //   set run      a pattern whose first element needs m >= 1 members of an 8-bit or 16-bit
 //                set: when the unit m - 1 units ahead is no member, none of the m positions
 //                up to it can match (the classic skip), otherwise the run is checked back.
@@ -23,13 +26,14 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "definitions/PXSet.h"
 
 class PXNode;
 
 struct PXSearchPlan {
-    enum Kind : uint8_t { none, literal, wideLiteral, firstBytes, setRun };
+    enum Kind : uint8_t { none, literal, wideLiteral, firstBytes, setRun, setSequence };
     Kind kind = none;
     int32_t step = 1;                        // 2 for a wide start node
     // literal, wide literal
@@ -43,6 +47,12 @@ struct PXSearchPlan {
     const PXSet8* set8 = nullptr;
     const PXSet16* set16 = nullptr;
     int32_t run = 0;                         // the first element's minimum
+    // set sequence: the 8-bit sets every match has at its first `length` bytes (leading
+    // elements with a fixed count, then the minimum of the next), and the most selective
+    // of them, found with memchr when it has one member.
+    std::vector<const PXSet8*> sequence;
+    int32_t pivot = 0;
+    int32_t pivotByte = -1;
 };
 
 // Makes the plan for a start node (kind none when no skip is safe).

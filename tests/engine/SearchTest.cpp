@@ -132,7 +132,7 @@ TEST_F(SearchTest, NodeGroupStartNode) {
 TEST_F(SearchTest, SetRunSkipsNeverPassAMatch) {
     // The plan alone: every position the skip passes over fails the plain rule.
     set8("D", {{'0', '9'}});
-    pattern("P", {{"D", 4, -1}});
+    pattern("P", {{"D", 4, 6}});
     PXNode* s = refNode(main(), "P");
     ASSERT_EQ(prepare(), 2);
     const PXSearchPlan plan = makeSearchPlan(*s);
@@ -178,6 +178,22 @@ TEST_F(SearchTest, WalksWithFastMatchersEqualPlainWalks) {
     link(dot, user);
     for (PXNode* n : {user, at, set, host, dot}) observe(n);
     compare("abc@.#", 200);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SearchTest, PatternOfFixedCountElements) {
+    set8("D", {{'0', '1'}});
+    set8("-", {{'-', -1}});
+    set8("DX", {{'0', '1'}, {'x', -1}});
+    pattern("P", {{"D", 2, 2}, {"-", 1, 1}, {"DX", 1, 3}});
+    pattern("Q", {{"DX", 3, 3}});
+    PXNode* p = refNode(main(), "P");
+    observe(p);
+    link(p, refNode(main(), "Q"));
+    compare("01-x");
 }
 
 }  // namespace
