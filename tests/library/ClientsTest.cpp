@@ -1,0 +1,191 @@
+// Independent clients from NewQN01: their status, the names they serve, the C view of
+// their function table, and two clients running different definitions on two threads at
+// once, each with its own results, outputs and log.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/library/QuilcoreLibrary.h"
+#include "tests/library/TestDefinitions.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// Destroys a client with ZapQN01 when it goes.
+struct Client {
+    IQN01* q;
+    Client() : q(QuilcoreLibrary::instance().newClient()) {}
+    ~Client() { QuilcoreLibrary::instance().zapClient(q); }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+    IQN01* operator->() const { return q; }
+
+    std::string value(const char* grid, const char* key, int32_t field) const {
+        const char* v = nullptr;
+        int32_t length = 0;
+        q->get(grid, key, field, &v, &length);
+        return valueText(v, length);
+    }
+};
+
+class Clients : public testing::Test {
+protected:
+    Clients() {
+        search.log = dir.file("words.log");
+        definition = writeWordSearch(dir.path().string(), "Words", search);
+    }
+    TempDir dir;
+    WordSearch search;
+    std::string definition;
+};
+
+TEST_F(Clients, StatusFollowsTheLastLoad) {
+    Client c;
+    ASSERT_NE(c.q, nullptr);
+    c->setMsg(keepMessage);
+    EXPECT_EQ(c->status(), 0);
+    EXPECT_EQ(c->load(definition.c_str()), 2);
+    EXPECT_EQ(c->status(), 2);
+    EXPECT_EQ(c->load(dir.file("Missing").c_str()), 0);
+    EXPECT_EQ(c->status(), 0);
+    // Nothing is scanned without a definition, but the call still completes.
+    EXPECT_EQ(c->scan("ALERT\n", 6), 2);
+    EXPECT_EQ(c.value("Variables", "Total", 2), "");
+    takeMessages();
+}
+
+TEST_F(Clients, EnumerateServesTheGridsThenNode) {
+    Client c;
+    ASSERT_EQ(c->load(definition.c_str()), 2);
+    int32_t n = 0;
+    ASSERT_EQ(c->count(&n), 2);
+    ASSERT_GT(n, 1);
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < n; ++i) {
+        const char* name = nullptr;
+        int32_t type = -1;
+        int32_t rows = -1;
+        ASSERT_EQ(c->enumerate(i, &name, &type, &rows), 2) << i;
+        names.emplace_back(name);
+        int32_t byName = -1;
+        EXPECT_EQ(c->getInt(name, &byName), 2) << name;
+        EXPECT_EQ(byName, rows) << name;
+        if (i == n - 1) {
+            EXPECT_EQ(type, 4);
+        }
+    }
+    EXPECT_EQ(names.back(), "Node");
+    EXPECT_NE(std::find(names.begin(), names.end(), "Counters"), names.end());
+    EXPECT_EQ(c->enumerate(n, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(c->enumerate(0, nullptr, nullptr, nullptr), 2);
+}
+
+TEST_F(Clients, SetBytesAndGetAtAddressRowsAndBytes) {
+    Client c;
+    ASSERT_EQ(c->load(definition.c_str()), 2);
+    const char bytes[] = {'a', '\0', 'b'};
+    EXPECT_EQ(c->setBytes("Variables", "Total", 2, bytes, 3), 2);
+    const char* value = nullptr;
+    int32_t length = 0;
+    EXPECT_EQ(c->getAt("Variables", 0, 2, &value, &length), 2);
+    EXPECT_EQ(std::string(value, size_t(length)), std::string(bytes, 3));
+    EXPECT_EQ(c->getAt("Variables", 5, 2, &value, &length), 0);
+    EXPECT_EQ(c->setBytes("Variables", "Total", 2, nullptr, 3), 0);
+}
+
+// The C view of the object (quilcore.h): a pointer to thirteen functions in slot order,
+// each taking the object first.
+TEST_F(Clients, TheCTableReachesTheSameOperations) {
+    using Status = int32_t (*)(void*);
+    using Load = int32_t (*)(void*, const char*);
+    using GetInt = int32_t (*)(void*, const char*, int32_t*);
+    Client c;
+    void* const* table = *reinterpret_cast<void* const* const*>(c.q);
+    auto load = reinterpret_cast<Load>(table[8]);
+    auto status = reinterpret_cast<Status>(table[9]);
+    auto getInt = reinterpret_cast<GetInt>(table[2]);
+    EXPECT_EQ(status(c.q), 0);
+    EXPECT_EQ(load(c.q, definition.c_str()), 2);
+    EXPECT_EQ(status(c.q), 2);
+    int32_t nodes = 0;
+    EXPECT_EQ(getInt(c.q, "Node", &nodes), 2);
+    EXPECT_EQ(nodes, 2);
+}
+
+// Two clients, two definitions, two threads: every run of each sees only its own words,
+// and each log names only its own definition.
+TEST(ClientThreads, TwoClientsRunDifferentDefinitionsAtOnce) {
+    struct Side {
+        const char* word;
+        const char* block;
+        const char* total;
+        TempDir dir;
+        std::string definition;
+        std::string file;
+        bool ok = true;
+    };
+    Side sides[2] = {{"ALERT", "ALERT a\nFAIL b\nalert c\n", "2", {}, {}, {}},
+                     {"FAIL", "ALERT a\nFAIL b\nALERT c\nfail d\nFAIL e\n", "3", {}, {}, {}}};
+    for (Side& s : sides) {
+        WordSearch search;
+        search.word = s.word;
+        search.log = s.dir.file("run.log");
+        search.ownInput = s.dir.file("*.txt");
+        search.outputSpec = s.dir.file("*.hits");
+        s.dir.write("one.txt", s.block);
+        s.dir.write("two.txt", s.block);
+        s.definition = writeWordSearch(s.dir.path().string(), s.word, search);
+    }
+    QuilcoreLibrary::instance();   // loaded before the threads start
+
+    constexpr int kRounds = 20;
+    auto work = [](Side& s) {
+        Client c;
+        c->setMsg(keepMessage);
+        if (c->load(s.definition.c_str()) != 2) {
+            s.ok = false;
+            return;
+        }
+        for (int i = 0; i < kRounds && s.ok; ++i) {
+            s.ok = c->scan(s.block, int32_t(std::string(s.block).size())) == 2 &&
+                   c.value("Variables", "Total", 2) == s.total;
+            // Every other round over the definition's own files.
+            if (s.ok && i % 2 == 1) s.ok = c->run() == 2;
+        }
+    };
+    std::thread first(work, std::ref(sides[0]));
+    std::thread second(work, std::ref(sides[1]));
+    first.join();
+    second.join();
+    takeMessages();
+
+    for (Side& s : sides) {
+        SCOPED_TRACE(s.word);
+        EXPECT_TRUE(s.ok);
+        const std::string log = TempDir::read(s.dir.file("run.log"));
+        EXPECT_NE(log.find("[" + s.definition + "]"), std::string::npos) << log;
+        EXPECT_NE(log.find("Files scanned:  2"), std::string::npos) << log;
+        for (const Side& other : sides)
+            if (&other != &s) {
+                EXPECT_EQ(log.find(other.definition), std::string::npos) << log;
+            }
+        // Only this side's word, in any case, reached its outputs.
+        std::string expected;
+        for (std::string line; const char c : std::string(s.block)) {
+            line += c;
+            if (c != '\n') continue;
+            std::string upper = line;
+            for (char& u : upper) u = char(toupper(u));
+            if (upper.rfind(s.word, 0) == 0) expected += line;
+            line.clear();
+        }
+        EXPECT_EQ(TempDir::read(s.dir.file("one.hits")), expected);
+        EXPECT_EQ(TempDir::read(s.dir.file("two.hits")), expected);
+    }
+}
+
+}  // namespace
