@@ -36,6 +36,10 @@ void setDefault(XXGRID& grid, int32_t col, const char* text) {
 
 PXClient::PXClient(std::unique_ptr<IPXEngine> engine) : ownedEngine_(std::move(engine)) {
     callback_.client = this;
+    // The client's own sources come first; the scanners add theirs as they are made.
+    for (ClientSource* s : {static_cast<ClientSource*>(&definitionNameSource_), static_cast<ClientSource*>(&time24_),
+                            static_cast<ClientSource*>(&date_), static_cast<ClientSource*>(&inputBuffer_)})
+        sources_.add(*s);
 }
 
 PXClient::~PXClient() {
@@ -91,11 +95,6 @@ bool PXClient::init() {
         ownGrids_.add(g);
     for (XXGRID* g : inputGrids_) ownGrids_.add(g);
     for (XXGRID* g : ownGrids_) defIO_.clientGrids.add(g);
-
-    sources_.buildSchema();
-    for (ClientSource* s : {static_cast<ClientSource*>(&definitionNameSource_), static_cast<ClientSource*>(&time24_),
-                            static_cast<ClientSource*>(&date_), static_cast<ClientSource*>(&inputBuffer_)})
-        sources_.add(*s);
 
     if (engine_) {
         defIO_.engine = &engine_->definition();

@@ -193,7 +193,7 @@ private:
     // Both forms of set by name: `isText` for a text, otherwise `length` raw bytes.
     int32_t setByName(const char* grid, const char* key, int32_t field, const char* data, int32_t length,
                       bool isText);
-    // Steps 3 to 8 of a run, between opening and closing the log; 2 when scanned.
+    // Preparation, the graph check and the run body; 2 when scanned.
     int32_t runSteps(PXInst& run);
     // The end of a run that an abort exception cut short.
     void abortRun(PXInst& run, const XXSTRING& reason);

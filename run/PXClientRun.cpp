@@ -50,6 +50,8 @@ int32_t PXClient::run(PXInst& run) {
         // Too many errors: the error path ends the run by throwing its last text.
         abortRun(run, reason);
     }
+    if (runMessage_.length() > 0) log_.writeLine(runMessage_);
+    if (logWriteCount() != logWritesAtStart_) addToRunMessage(loadString(1069));
 
     if (run.isRunning()) run.end();
     log_.writeLine(elapsedLine(run.elapsed()).c_str());
@@ -60,6 +62,7 @@ int32_t PXClient::run(PXInst& run) {
     return result;
 }
 
+// Preparation, the graph check and the run body (steps 6 to 8 of a run).
 int32_t PXClient::runSteps(PXInst& run) {
     int32_t result = 0;
     if (engine_) {
@@ -91,8 +94,6 @@ int32_t PXClient::runSteps(PXInst& run) {
             result = 2;
         }
     }
-    if (runMessage_.length() > 0) log_.writeLine(runMessage_);
-    if (logWriteCount() != logWritesAtStart_) addToRunMessage(loadString(1069));
     return result;
 }
 
@@ -104,7 +105,6 @@ void PXClient::addToRunMessage(const char* part) {
 void PXClient::abortRun(PXInst& run, const XXSTRING& reason) {
     XXSTRING text;
     text << "Exception thrown (" << reason << ") - run terminated.";
-    log_.writeLine(text);
     dests_.closeAll();
     closeDatabase();
     run.setHalt(2);

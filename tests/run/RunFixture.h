@@ -15,6 +15,10 @@
 #include "run/PXBatchClient.h"
 #include "tests/support/TempDir.h"
 
+// Lets the system's strings stand in test expectations against std::string.
+inline bool operator==(const XXSTRING& a, const std::string& b) { return std::string(a.text()) == b; }
+inline void PrintTo(const XXSTRING& s, std::ostream* os) { *os << '"' << s.text() << '"'; }
+
 // A batch client whose messages are kept (in one list shared with its fresh clients, so
 // that pre- and post-processors show up in order).
 class TestClient : public PXBatchClient {

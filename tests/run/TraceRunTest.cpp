@@ -1,0 +1,73 @@
+// The HTML trace of a run, written through destination -3, against hand-written pages.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/run/RunFixture.h"
+#include "tests/support/CaptureSink.h"
+
+namespace {
+
+// "<" starts a block; the run of bytes after it that are neither "<" nor a line end is the
+// second node.
+std::string traceDefinition(Workspace& ws, const char* input) {
+    DefinitionBuilder d;
+    d.set8("NotOpen", {{32, 59}, {61, 255}});
+    d.pattern("Rest", {{"NotOpen", 1, 20}});
+    PXNode* open = d.textNode("<", "Open");
+    PXNode* word = d.refNode("Rest", "Word");
+    d.link(open, word);
+    if (input) d.input(input);
+    return d.save(ws.path("trace.QXD"));
+}
+
+void traceOn(TestClient& c) { c.traceSwitch = true; }
+
+TEST(TraceRun, OneBlockPerMatchedNodeWithItsBytesUnescaped) {
+    Workspace ws;
+    ws.write("a.txt", "xx<ab>\n<b&c\n");
+    ws.write("b.txt", "nothing to see\n");
+    RunResult r = runDefinition(traceDefinition(ws, "*.txt"), traceOn);
+    ASSERT_EQ(r.result, 2);
+    const std::string expected =
+        golden("trace-head.htm") + normalisedLog(golden("trace-streams.htm"), "") + golden("trace-tail.htm");
+    EXPECT_EQ(normalisedLog(ws.read("QuillonTrace.htm"), ws.dir.path().string()), expected);
+}
+
+TEST(TraceRun, WithoutInputTheTraceIsHeadAndTail) {
+    Workspace ws;
+    RunResult r = runDefinition(traceDefinition(ws, nullptr), traceOn);
+    EXPECT_EQ(r.result, 2);
+    EXPECT_EQ(ws.read("QuillonTrace.htm"), golden("trace-head.htm") + golden("trace-tail.htm"));
+}
+
+TEST(TraceRun, EachTracedRunReplacesTheTraceAndAnUntracedRunLeavesIt) {
+    Workspace ws;
+    ws.write("a.txt", "<x\n");
+    const std::string def = traceDefinition(ws, "a.txt");
+    ws.write("QuillonTrace.htm", "an earlier trace");
+    runDefinition(def);
+    EXPECT_EQ(ws.read("QuillonTrace.htm"), "an earlier trace");
+    runDefinition(def, traceOn);
+    const std::string first = ws.read("QuillonTrace.htm");
+    runDefinition(def, traceOn);
+    EXPECT_EQ(ws.read("QuillonTrace.htm"), first);
+    EXPECT_EQ(first.find("<html>"), 0u);
+}
+
+TEST(TraceRun, ATraceThatCannotBeOpenedIsLoggedOnceAndTheRunGoesOn) {
+    Workspace ws;
+    ws.write("a.txt", "<x\n<y\n");
+    RunResult r = runDefinition(traceDefinition(ws, "a.txt"), [](TestClient& c) {
+        c.traceSwitch = true;
+        c.traceFileName = "no/such/dir/trace.htm";
+    });
+    EXPECT_EQ(r.result, 2);
+    const std::string log = ws.read("Log.tmp");
+    const std::string line = "Unable to open no/such/dir/trace.htm\n";
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_EQ(log.find(line), log.rfind(line)) << log;
+    EXPECT_EQ(r.client->runMessage(), "Files scanned:  1 - view log for messages");
+}
+
+}  // namespace
