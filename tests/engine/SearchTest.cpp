@@ -129,14 +129,14 @@ TEST_F(SearchTest, NodeGroupStartNode) {
     compare("abc");
 }
 
-TEST_F(SearchTest, SetRunSkipsNeverPassAMatch) {
+TEST_F(SearchTest, SetSequenceSkipsNeverPassAMatch) {
     // The plan alone: every position the skip passes over fails the plain rule.
     set8("D", {{'0', '9'}});
     pattern("P", {{"D", 4, 6}});
     PXNode* s = refNode(main(), "P");
     ASSERT_EQ(prepare(), 2);
     const PXSearchPlan plan = makeSearchPlan(*s);
-    ASSERT_EQ(plan.kind, PXSearchPlan::setRun);
+    ASSERT_EQ(plan.kind, PXSearchPlan::setSequence);
     std::mt19937 rng(5);
     for (int round = 0; round < 500; ++round) {
         std::string text;
