@@ -135,14 +135,14 @@ QUILCORE_EXTERN(int32_t) QNLib__setLogName(const char* fileName);
 QUILCORE_EXTERN(int32_t) QNLib__setDefaultOutput(const char* fileName, int32_t append);
 
 /*
- * Runs the loaded definition over the files named by `count` file specs (wildcards in
+ * Runs the loaded definition over the files named by `count` file patterns (wildcards in
  * the name and extension allowed) instead of its own input rows, whatever other input the
- * definition names; its rows are back in place afterwards. When `filesPerSpec` is not
- * NULL it receives, for each spec, the number of files it matched when the run began.
- * Returns 2 when the run has finished, 0 when `count` is negative or a spec is NULL.
+ * definition names; its rows are back in place afterwards. When `filesPerPattern` is not
+ * NULL it receives, for each pattern, the number of files it matched when the run began.
+ * Returns 2 when the run has finished, 0 when `count` is negative or a pattern is NULL.
  */
-QUILCORE_EXTERN(int32_t) QNLib__runFiles(const char* const* specs, int32_t count,
-                                         int32_t* filesPerSpec);
+QUILCORE_EXTERN(int32_t) QNLib__runFiles(const char* const* patterns, int32_t count,
+                                         int32_t* filesPerPattern);
 
 /*
  * Progress of file input: called after every input file of the library's client's runs

@@ -43,12 +43,12 @@ private:
     bool modified_;
 };
 
-// The number of files a spec names, as the file scanner would find them.
-int32_t filesMatching(const char* spec) {
+// The number of files a file pattern names, as the file scanner would find them.
+int32_t filesMatching(const char* pattern) {
     PXGrid rows;
     buildFilesGrid(rows, PXClientChoosers{});
     rows.setText(FileScanner::scanCol, 0, "1");
-    rows.setText(FileScanner::specCol, 0, spec);
+    rows.setText(FileScanner::specCol, 0, pattern);
     FileGridIterator it(&rows, FileScanner::specCol, FileScanner::scanCol, FileScanner::subdirCol,
                         FileScanner::hiddenCol);
     int32_t n = 0;
@@ -262,18 +262,18 @@ void QNLib::scanBuffer(PXInst& run) {
     runEnd(run, summary);
 }
 
-int32_t QNLib::runFiles(const std::vector<std::string>& specs, std::vector<int32_t>* filesPerSpec) {
+int32_t QNLib::runFiles(const std::vector<std::string>& patterns, std::vector<int32_t>* filesPerPattern) {
     init();
-    if (filesPerSpec) {
-        filesPerSpec->clear();
-        for (const std::string& spec : specs) filesPerSpec->push_back(filesMatching(spec.c_str()));
+    if (filesPerPattern) {
+        filesPerPattern->clear();
+        for (const std::string& pattern : patterns) filesPerPattern->push_back(filesMatching(pattern.c_str()));
     }
     PXGrid& rows = scanners_.files.files;
     ScopedRows keep(rows);
     rows.clearRows();
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < patterns.size(); ++i) {
         rows.setText(FileScanner::scanCol, int32_t(i), "1");
-        rows.setText(FileScanner::specCol, int32_t(i), specs[i].c_str());
+        rows.setText(FileScanner::specCol, int32_t(i), patterns[i].c_str());
     }
     const int32_t kind = scanners_.inputKind;
     scanners_.inputKind = MFClient::fileInput;

@@ -15,7 +15,7 @@
 //
 // For command-line hosts a client also takes per-run settings: the trace switch, a log
 // name that stands in for the definition's, where output without a destination goes, file
-// specs that replace the definition's own inputs for one run, and a callback after every
+// patterns that replace the definition's own inputs for one run, and a callback after every
 // input file.
 //
 // Not copyable: a client owns a loaded definition and its libraries.
@@ -78,10 +78,10 @@ public:
     // Where output without a destination goes ("" back to "out.tmp"), created anew or
     // appended to.
     void setDefaultOutput(const char* fileName, bool append);
-    // Runs over `specs` instead of the definition's input rows, with file input; the rows
-    // are put back afterwards. `filesPerSpec` (may be empty) receives each spec's number of
+    // Runs over `patterns` instead of the definition's input rows, with file input; the rows
+    // are put back afterwards. `filesPerPattern` (may be empty) receives each pattern's number of
     // matching files, counted before the run. 2.
-    int32_t runFiles(const std::vector<std::string>& specs, std::vector<int32_t>* filesPerSpec);
+    int32_t runFiles(const std::vector<std::string>& patterns, std::vector<int32_t>* filesPerPattern);
     // Called after every input file of a run with the files done and their bytes.
     using ProgressFn = std::function<void(int32_t files, int64_t bytes)>;
     void setProgress(ProgressFn progress) { progress_ = std::move(progress); }

@@ -87,17 +87,17 @@ int32_t QNLib__setDefaultOutput(const char* fileName, int32_t append) {
     });
 }
 
-int32_t QNLib__runFiles(const char* const* specs, int32_t count, int32_t* filesPerSpec) {
+int32_t QNLib__runFiles(const char* const* patterns, int32_t count, int32_t* filesPerPattern) {
     return guarded("QNLib__runFiles", 0, [&] {
-        if (count < 0 || (count > 0 && !specs)) return 0;
+        if (count < 0 || (count > 0 && !patterns)) return 0;
         std::vector<std::string> list;
         for (int32_t i = 0; i < count; ++i) {
-            if (!specs[i]) return 0;
-            list.emplace_back(specs[i]);
+            if (!patterns[i]) return 0;
+            list.emplace_back(patterns[i]);
         }
         std::vector<int32_t> found;
-        const int32_t result = QNLibModule::client().runFiles(list, filesPerSpec ? &found : nullptr);
-        for (size_t i = 0; filesPerSpec && i < found.size(); ++i) filesPerSpec[i] = found[i];
+        const int32_t result = QNLibModule::client().runFiles(list, filesPerPattern ? &found : nullptr);
+        for (size_t i = 0; filesPerPattern && i < found.size(); ++i) filesPerPattern[i] = found[i];
         return result;
     });
 }

@@ -11,7 +11,7 @@
 struct WordSearch {
     std::string word = "ALERT";
     std::string log;          // the run log (a full path, so that nothing lands elsewhere)
-    std::string ownInput;     // the definition's own input spec, "" for none
+    std::string ownInput;     // the definition's own input pattern, "" for none
     std::string outputSpec;   // a named output row "Hits" (wildcards allowed), "" for none
 };
 

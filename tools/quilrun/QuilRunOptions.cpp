@@ -16,7 +16,7 @@ const char* QuilRunOptions::usage() {
            "Runs a Quillon definition without the builder.\n"
            "\n"
            "  DEFINITION   a definition file (its extension .QXD may be left out)\n"
-           "  INPUT ...    files or wildcard specs to scan instead of the definition's own\n"
+           "  INPUT ...    files or wildcard patterns to scan instead of the definition's own\n"
            "               input; - scans standard input as one block\n"
            "\n"
            "Options:\n"

@@ -108,14 +108,14 @@ int runLoaded(const QuilRunOptions& options) {
     if (options.inputs.empty()) {
         QNLib__run();
     } else {
-        std::vector<const char*> specs;
-        for (const std::string& input : options.inputs) specs.push_back(input.c_str());
-        std::vector<int32_t> found(specs.size(), 0);
-        QNLib__runFiles(specs.data(), int32_t(specs.size()), found.data());
+        std::vector<const char*> patterns;
+        for (const std::string& input : options.inputs) patterns.push_back(input.c_str());
+        std::vector<int32_t> found(patterns.size(), 0);
+        QNLib__runFiles(patterns.data(), int32_t(patterns.size()), found.data());
         line.clear();
-        for (size_t i = 0; i < specs.size(); ++i) {
+        for (size_t i = 0; i < patterns.size(); ++i) {
             if (found[i] > 0) continue;
-            std::fprintf(stderr, "quilrun: no file matches %s\n", specs[i]);
+            std::fprintf(stderr, "quilrun: no file matches %s\n", patterns[i]);
             exitCode = inputUnmatched;
         }
     }
