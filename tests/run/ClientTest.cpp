@@ -308,6 +308,22 @@ TEST(ClientRun, TheExtensionLibraryIsBoundAtEachRun) {
     EXPECT_FALSE(ws.exists("never.txt"));
 }
 
+TEST(ClientRun, ALogThatCannotBeOpenedIsReportedAndTheRunGoesOn) {
+    Workspace ws;
+    CaptureSink sink;
+    ws.write("a.txt", "hit");
+    DefinitionBuilder d;
+    d.log("no/such/dir/run.log");
+    d.output("Out", "hits.txt");
+    d.nodeAction(d.textNode("hit"), "Append to", {"Out"});
+    d.input("a.txt");
+    RunResult r = runDefinition(d.save(ws.path("nolog.QXD")));
+    EXPECT_EQ(r.result, 2);
+    EXPECT_EQ(sink.errors, std::vector<std::string>{"Unable to open no/such/dir/run.log"});
+    EXPECT_EQ(ws.read("hits.txt"), "hit");
+    EXPECT_EQ(runLog(), static_cast<IXXLOG*>(&sink));
+}
+
 class FloodScanner : public PXScanner {
 public:
     explicit FloodScanner(PXClient& c) : client(c) {}
