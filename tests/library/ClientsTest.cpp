@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <latch>
 #include <string>
 #include <thread>
 #include <vector>
@@ -143,7 +144,10 @@ TEST(ClientThreads, TwoClientsRunDifferentDefinitionsAtOnce) {
     QuilcoreLibrary::instance();   // loaded before the threads start
 
     constexpr int kRounds = 20;
-    auto work = [](Side& s) {
+    std::latch start(2);
+    auto work = [&start](Side& s) {
+        // Both clients are made and loaded at the same time, not one after the other.
+        start.arrive_and_wait();
         Client c;
         c->setMsg(keepMessage);
         if (c->load(s.definition.c_str()) != 2) {
