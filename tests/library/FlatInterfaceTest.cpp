@@ -127,15 +127,6 @@ TEST_F(FlatInterface, GetFillsWhatItIsGiven) {
     EXPECT_EQ(lib.get("Node", "NoSuchNode", 0, &value, &length), 0);
 }
 
-TEST_F(FlatInterface, SetChangesOnlyWhatItNames) {
-    ASSERT_EQ(lib.load(definition.c_str()), 2);
-    EXPECT_EQ(lib.set("Variables", "Total", 2, "abc"), 2);
-    EXPECT_EQ(total(), "abc");
-    EXPECT_EQ(lib.set("Variables", "NoSuchVariable", 2, "x"), 0);
-    EXPECT_EQ(lib.set("No such grid", "Total", 2, "x"), 0);
-    EXPECT_EQ(total(), "abc");
-}
-
 TEST_F(FlatInterface, AMissingDefinitionIsReportedAndLeavesNothingToScan) {
     ASSERT_EQ(lib.load(definition.c_str()), 2);
     const std::string missing = dir.file("NotThere");

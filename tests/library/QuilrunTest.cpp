@@ -14,7 +14,6 @@
 #include "tests/library/Process.h"
 #include "tests/library/TestDefinitions.h"
 #include "tests/support/TempDir.h"
-#include "tools/quilrun/Progress.h"
 #include "tools/quilrun/QuilRunOptions.h"
 
 namespace {
@@ -209,31 +208,6 @@ TEST_F(Quilrun, ProgressShowsOnATerminalOnly) {
     r = runProcess(binary("quilrun"), {"Words"}, options);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err.find("quilrun: "), std::string::npos) << r.err;
-}
-
-TEST(QuilrunProgress, DescribesFilesBytesAndRate) {
-    EXPECT_EQ(Progress::describe(1, 999, 0), "1 file, 999 B");
-    EXPECT_EQ(Progress::describe(12, 1500, 1.0), "12 files, 1.5 kB, 1.5 kB/s");
-    EXPECT_EQ(Progress::describe(3, 12'000'000, 4.0), "3 files, 12.0 MB, 3.0 MB/s");
-    EXPECT_EQ(Progress::bytesText(2.5e12), "2.5 TB");
-}
-
-TEST(QuilrunOptions, ReadsOptionsAnywhereBeforeTheEnd) {
-    QuilRunOptions o = QuilRunOptions::parse({"Def", "--trace", "a.txt", "-q", "--log=x.log", "b*.txt", "--stdout"});
-    EXPECT_EQ(o.action, QuilRunOptions::Action::run);
-    EXPECT_EQ(o.definition, "Def");
-    EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.txt", "b*.txt"}));
-    EXPECT_TRUE(o.trace && o.quiet && o.toStdout);
-    EXPECT_EQ(o.logName, "x.log");
-
-    o = QuilRunOptions::parse({"--", "-odd", "--trace"});
-    EXPECT_EQ(o.definition, "-odd");
-    EXPECT_EQ(o.inputs, std::vector<std::string>{"--trace"});
-    EXPECT_FALSE(o.trace);
-
-    o = QuilRunOptions::parse({"Def", "-"});
-    EXPECT_TRUE(o.standardInput);
-    EXPECT_EQ(QuilRunOptions::parse({"Def", "--help", "--bogus"}).action, QuilRunOptions::Action::help);
 }
 
 }  // namespace
