@@ -80,6 +80,20 @@ PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
             }
         }
         f.step = f.matcher && f.matcher->isWide() ? 2 : 1;
+        if (f.step == 1) {
+            if (f.kind == PXFastNode::text) {
+                f.starts = true;
+                f.startNeed = int32_t(f.bytes.size());
+                f.startTable[static_cast<unsigned char>(f.bytes[0])] = true;
+            } else if (f.kind == PXFastNode::setFirst || f.kind == PXFastNode::setSingle) {
+                f.starts = true;
+                for (int32_t b = 0; b < 256; ++b) f.startTable[b] = f.first->has(uint32_t(b));
+            } else if (f.kind == PXFastNode::stringSet) {
+                f.starts = true;
+                f.startNeed = f.index->need;
+                for (int32_t b = 0; b < 256; ++b) f.startTable[b] = f.index->begin[size_t(b)] != f.index->begin[size_t(b) + 1];
+            }
+        }
     }
     // Which links can be decided by the byte at the position.
     for (int32_t i = 0; i < g.nodeCount(); ++i) {

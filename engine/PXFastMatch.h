@@ -48,6 +48,11 @@ struct PXFastNode {
     int32_t min = 0, max = 0;           // set single: the one element's bounds
     const PXSearchPlan* plan = nullptr; // the start-node search's plan (null: none)
     int32_t step = 1;                   // the search's step
+    // The bytes a match can start with (`starts` false: any byte may).
+    // Positions up to the window's count less `startNeed` are read without a window move.
+    bool starts = false;
+    int32_t startNeed = 1;
+    bool startTable[256] = {};
     // The node's links, when each of them can only match something that starts with a byte
     // of `linkFirst` (no link can match nothing): then no link matches at a position whose
     // byte is outside it, as long as `linkNeed` bytes are in the window.

@@ -119,7 +119,20 @@ int32_t PXEngine::search(PXNode& start, const PXFastNode* fast, XXINBUF* plain, 
     for (uint32_t tries = 1;; ++tries) {
         // Positions that certainly fail are passed over only while nothing has failed yet:
         // after a failure the plain search stops at the next failed attempt.
-        if (plan && !buffer.failed()) position = skipPositions(*plan, plain->bytes(), plain->getCount(), position);
+        if (plan && !buffer.failed()) {
+            // A short gap is passed in place; a long one goes to the plan's skip.
+            const unsigned char* data = plain->bytes();
+            const int32_t count = plain->getCount();
+            int32_t gap = 0;
+            if (fast->starts)
+                while (gap < 8 && position >= 0 && position <= count - fast->startNeed &&
+                       !fast->startTable[data[position]]) {
+                    ++position;
+                    ++gap;
+                }
+            if (!fast->starts || gap == 8 || position > count - fast->startNeed)
+                position = skipPositions(*plan, data, count, position);
+        }
         const int32_t length = fast ? fastMatch(*fast, m, buffer, plain, position) : m.match(buffer, position);
         if (length >= 0) return length;
         if (buffer.failed()) return -1;
