@@ -133,6 +133,53 @@ PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
             }
         }
         f.linksByFirstByte = decidable;
+        if (decidable && f.kind == PXFastNode::setSingle && f.min == 1 && f.step == 1 && node->linkCount() > 0 &&
+            node->actions.count() == 0) {
+            int32_t linkBytes = 0;
+            bool overlap = false;
+            for (int32_t b = 0; b < 256; ++b)
+                if (f.linkFirst[b]) {
+                    ++linkBytes;
+                    f.linkByte = b;
+                    overlap = overlap || f.lastTable[b];
+                }
+            f.runsNeedALink = linkBytes > 0 && !overlap;
+            if (linkBytes != 1) f.linkByte = -1;
+        }
     }
     return fg;
+}
+
+int32_t skipUnlinkedRuns(const PXFastNode& f, const unsigned char* data, int32_t count, int32_t p) {
+    // Link bytes are looked at only where the bytes a link reads are in the window.
+    const int32_t last = count - f.linkNeed;
+    if (!data || p < 0 || p > last) return p;
+    // A run is matched in pieces of at most `longest` members, from its first member (or p).
+    const int32_t longest = std::max(f.max, f.min);
+    auto runStart = [&](int32_t end) {
+        int32_t s = end;
+        while (s > p && f.lastTable[data[s - 1]]) --s;
+        return s;
+    };
+    for (int32_t from = p; from <= last;) {
+        int32_t k = from;
+        if (f.linkByte >= 0) {
+            const void* hit = std::memchr(data + from, f.linkByte, size_t(last - from) + 1);
+            if (!hit) break;
+            k = int32_t(static_cast<const unsigned char*>(hit) - data);
+        } else {
+            while (k <= last && !f.linkFirst[data[k]]) ++k;
+            if (k > last) break;
+        }
+        if (k > p && f.lastTable[data[k - 1]]) {
+            const int32_t s = runStart(k);
+            return s + (k - s - 1) / longest * longest;
+        }
+        from = k + 1;
+    }
+    // No run up to `last` ends at a link byte. The last run holding a position up to there
+    // may go on past it: the plain search takes it from its start.
+    int32_t j = last;
+    while (j >= p && !f.lastTable[data[j]]) --j;
+    return j < p ? last + 1 : runStart(j);
 }

@@ -59,6 +59,13 @@ struct PXFastNode {
     bool linksByFirstByte = false;
     int32_t linkNeed = 1;
     bool linkFirst[256] = {};
+    // A start node of one element, a run of an 8-bit set starting at its first member, with
+    // no actions and links decided by a first byte that is no member: a run that no link's
+    // byte follows is matched, recorded and left again with nothing else happening, and the
+    // next run's record replaces its own. While the run is neither traced nor debugged, the
+    // search may go straight to the last run before a link's byte (see skipUnlinkedRuns).
+    bool runsNeedALink = false;
+    int32_t linkByte = -1;              // the one byte of `linkFirst`, if it has one
 };
 
 struct PXFastGraph {
@@ -80,6 +87,12 @@ private:
     std::unordered_map<const PXGraph*, PXFastGraph> graphs_;
     std::unordered_map<const StringSet*, PXSSetIndex> sets_;
 };
+
+// For a start node whose runs need a link (`runsNeedALink`), the first position q >= p the
+// search must try: the start of the last match of the run that ends at the first link byte
+// after p, or, when no link byte is in the window, that of the last run the window's end
+// may cut (its record is the one the skipped runs would have left). Window bytes at `data`.
+int32_t skipUnlinkedRuns(const PXFastNode& f, const unsigned char* data, int32_t count, int32_t p);
 
 // The matcher's result at p: computed in the window when it can be, else the plain match.
 inline int32_t fastMatch(const PXFastNode& f, PXPattern& m, IXXINBUF& buffer, XXINBUF* plain, int32_t& p) {

@@ -116,10 +116,14 @@ int32_t PXEngine::search(PXNode& start, const PXFastNode* fast, XXINBUF* plain, 
     if (fast && fast->matcher != &m) fast = nullptr;
     const int32_t step = fast ? fast->step : m.isWide() ? 2 : 1;
     const PXSearchPlan* plan = plain && fast ? fast->plan : nullptr;
+    // Runs that need a link are passed over only while no one watches each node's match.
+    const bool skipRuns = plain && fast && fast->runsNeedALink && !run.trace && !run.debug;
     for (uint32_t tries = 1;; ++tries) {
         // Positions that certainly fail are passed over only while nothing has failed yet:
         // after a failure the plain search stops at the next failed attempt.
-        if (plan && !buffer.failed()) {
+        if (skipRuns && !buffer.failed()) {
+            position = skipUnlinkedRuns(*fast, plain->bytes(), plain->getCount(), position);
+        } else if (plan && !buffer.failed()) {
             // A short gap is passed in place; a long one goes to the plan's skip.
             const unsigned char* data = plain->bytes();
             const int32_t count = plain->getCount();

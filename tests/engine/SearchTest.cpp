@@ -197,3 +197,69 @@ TEST_F(SearchTest, PatternOfFixedCountElements) {
 }
 
 }  // namespace
+
+namespace {
+
+// A start node with no actions whose runs go on only through links: the search passes over
+// runs that no link byte follows, and the start node's last record must still be the one
+// the plain walk leaves (a post-stream action writes it).
+class UnlinkedRunsTest : public SearchTest {
+protected:
+    PXNode* user = nullptr;
+
+    void build(bool twoLinkBytes) {
+        set8("L", {{'a', 'c'}});
+        pattern("W", {{"L", 1, 4}});
+        user = refNode(main(), "W", "user");
+        PXNode* at = textNode(main(), "@.");   // its first byte alone does not decide it
+        PXNode* host = refNode(main(), "W", "host");
+        link(user, at);
+        link(at, host);
+        observe(at);
+        observe(host);
+        if (twoLinkBytes) {
+            PXNode* hash = textNode(main(), "#");
+            link(user, hash);
+            observe(hash);
+        }
+        actionRow(engine.postStreamActions, "Append to", {"", "", "user"});
+    }
+
+    bool skipsRuns() {
+        PXFastTables tables;
+        PXSearchPlans plans;
+        return tables.graph(main(), plans).nodes[size_t(user->number)].runsNeedALink;
+    }
+};
+
+TEST_F(UnlinkedRunsTest, OneLinkByte) {
+    build(false);
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_TRUE(skipsRuns());
+    compare("abcc @.x", 200);
+}
+
+TEST_F(UnlinkedRunsTest, SeveralLinkBytes) {
+    build(true);
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_TRUE(skipsRuns());
+    compare("abc@.# ", 200);
+}
+
+TEST_F(UnlinkedRunsTest, NotWhenTheStartNodeHasActions) {
+    build(false);
+    act(user, "Send to", {"", "", ""});
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_FALSE(skipsRuns());
+}
+
+TEST_F(UnlinkedRunsTest, NotWhenALinkCanStartWithAMemberOfTheRun) {
+    set8("L", {{'a', 'c'}});
+    pattern("W", {{"L", 1, 4}});
+    user = refNode(main(), "W");
+    link(user, textNode(main(), "b@"));
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_FALSE(skipsRuns());
+}
+
+}  // namespace
