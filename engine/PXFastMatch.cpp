@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "definitions/PXNode.h"
 
@@ -13,6 +14,7 @@ PXSSetIndex::PXSSetIndex(const StringSet& set) : begin(258, 0) {
         const int32_t n = item.text.length();
         if (n > need) need = n;
         if (n == 0) {
+            hasEmpty = true;
             for (auto& b : buckets) b.push_back(i);
             continue;
         }
@@ -29,10 +31,21 @@ PXSSetIndex::PXSSetIndex(const StringSet& set) : begin(258, 0) {
     // Every enabled item is available at a position that holds the longest one.
     if (need == 0) need = 1;
     for (size_t b = 0; b < 256; ++b) {
-        begin[b] = int32_t(items.size());
-        items.insert(items.end(), buckets[b].begin(), buckets[b].end());
+        begin[b] = int32_t(entries.size());
+        for (int32_t i : buckets[b]) {
+            const StringSetItem& item = set.items[i];
+            PXSSetEntry e;
+            e.item = i;
+            e.length = item.text.length();
+            e.text = item.text.text();
+            e.ignoreCase = item.ignoreCase != 0;
+            const size_t headBytes = std::min<size_t>(size_t(e.length), 8);
+            std::memcpy(&e.head, e.text, headBytes);
+            std::memset(&e.mask, 0xFF, headBytes);
+            entries.push_back(e);
+        }
     }
-    begin[256] = int32_t(items.size());
+    begin[256] = int32_t(entries.size());
 }
 
 const PXSSetIndex& PXFastTables::indexFor(const StringSet& set) {
@@ -88,7 +101,8 @@ PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
             } else if (f.kind == PXFastNode::setFirst || f.kind == PXFastNode::setSingle) {
                 f.starts = true;
                 for (int32_t b = 0; b < 256; ++b) f.startTable[b] = f.first->has(uint32_t(b));
-            } else if (f.kind == PXFastNode::stringSet) {
+            } else if (f.kind == PXFastNode::stringSet && !(f.plan && !f.plan->pairs.empty())) {
+                // (With a filter of first byte pairs the plan passes over more than this.)
                 f.starts = true;
                 f.startNeed = f.index->need;
                 for (int32_t b = 0; b < 256; ++b) f.startTable[b] = f.index->begin[size_t(b)] != f.index->begin[size_t(b) + 1];
@@ -119,13 +133,13 @@ PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
                     if (t.first->has(uint32_t(b))) f.linkFirst[b] = true;
                 f.linkNeed = std::max(f.linkNeed, t.kind == PXFastNode::setSingle ? t.min : 1);
             } else if (t.kind == PXFastNode::stringSet) {
+                // A link with an empty item can match nothing.
+                if (t.index->hasEmpty) decidable = false;
                 for (int32_t b = 0; b < 256; ++b) {
                     const int32_t first = t.index->begin[size_t(b)];
                     const int32_t end = t.index->begin[size_t(b) + 1];
                     if (first == end) continue;
                     f.linkFirst[b] = true;
-                    // An empty item is in every bucket: such a link can match nothing.
-                    if (t.set->items[t.index->items[size_t(first)]].text.length() == 0) decidable = false;
                 }
                 f.linkNeed = std::max(f.linkNeed, t.index->need);
             } else {

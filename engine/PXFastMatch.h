@@ -27,11 +27,22 @@
 #include "engine/PXSearch.h"
 #include "foundation/XXINBUF.h"
 
-// A string set's items by first byte.
+// A string set's items by first byte, each with its first bytes as one word, so that most
+// comparisons are a load and a mask.
+struct PXSSetEntry {
+    int32_t item = 0;             // index in the set
+    int32_t length = 0;
+    uint64_t head = 0;            // the first min(length, 8) bytes, in memory order
+    uint64_t mask = 0;            // the bytes of `head` that count
+    const char* text = nullptr;   // the item's bytes
+    bool ignoreCase = false;
+};
+
 struct PXSSetIndex {
-    std::vector<int32_t> begin;   // 257 offsets into `items`
-    std::vector<int32_t> items;   // item indexes, bucket after bucket, each in set order
-    int32_t need = 0;             // the longest item: bytes that must be in the window
+    std::vector<int32_t> begin;          // 257 offsets into `entries`
+    std::vector<PXSSetEntry> entries;    // bucket after bucket, each in set order
+    int32_t need = 0;                    // the longest item: bytes that must be in the window
+    bool hasEmpty = false;               // an empty item: it is in every bucket
     explicit PXSSetIndex(const StringSet& set);
 };
 
@@ -129,17 +140,24 @@ inline int32_t fastMatch(const PXFastNode& f, PXPattern& m, IXXINBUF& buffer, XX
             break;
         case PXFastNode::stringSet:
             if (int64_t(p) + f.index->need <= count) {
-                const unsigned char b = data[p];
+                const unsigned char* at = data + p;
+                const bool wordFits = int64_t(p) + 8 <= count;
+                uint64_t word = 0;
+                if (wordFits) std::memcpy(&word, at, 8);
+                const unsigned char b = at[0];
                 for (int32_t k = f.index->begin[b]; k < f.index->begin[size_t(b) + 1]; ++k) {
-                    const int32_t i = f.index->items[size_t(k)];
-                    const StringSetItem& item = f.set->items[i];
-                    const int32_t n = item.text.length();
-                    const bool equal = item.ignoreCase
-                                           ? compareBytesNoCase(item.text.text(), data + p, size_t(n)) == 0
-                                           : std::memcmp(item.text.text(), data + p, size_t(n)) == 0;
+                    const PXSSetEntry& e = f.index->entries[size_t(k)];
+                    const auto n = size_t(e.length);
+                    bool equal;
+                    if (e.ignoreCase)
+                        equal = compareBytesNoCase(e.text, at, n) == 0;
+                    else if (wordFits)
+                        equal = (word & e.mask) == e.head && (n <= 8 || std::memcmp(e.text + 8, at + 8, n - 8) == 0);
+                    else
+                        equal = std::memcmp(e.text, at, n) == 0;
                     if (equal) {
-                        f.set->lastMatched = i;
-                        return n;
+                        f.set->lastMatched = e.item;
+                        return e.length;
                     }
                 }
                 return -1;

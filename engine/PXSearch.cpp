@@ -124,21 +124,41 @@ PXSearchPlan planForPattern(PatternSet& p) {
     return plan;
 }
 
+void addPair(std::vector<uint64_t>& pairs, unsigned char b0, unsigned char b1) {
+    const uint32_t bit = uint32_t(b0) | uint32_t(b1) << 8;
+    pairs[bit / 64] |= uint64_t(1) << (bit % 64);
+}
+
 PXSearchPlan planForStringSet(PatternSSet& s) {
     PXSearchPlan plan;
     const StringSet* set = s.target();
     if (!set) return plan;
     plan.kind = PXSearchPlan::firstBytes;
     plan.need = 1;
+    bool allPairs = true;
+    std::vector<uint64_t> pairs(65536 / 64, 0);
     for (int32_t i = 0; i < set->items.count; ++i) {
         const StringSetItem& item = set->items[i];
         if (!item.enabled) continue;
         const int32_t n = item.text.length();
         // An empty item matches everywhere: nothing can be skipped.
         if (n == 0) return PXSearchPlan{};
-        addBothCases(plan.first, static_cast<unsigned char>(item.text.text()[0]), item.ignoreCase != 0);
+        const auto* text = reinterpret_cast<const unsigned char*>(item.text.text());
+        const bool ignoreCase = item.ignoreCase != 0;
+        addBothCases(plan.first, text[0], ignoreCase);
         if (n > plan.need) plan.need = n;
+        if (n < 2) {
+            allPairs = false;
+            continue;
+        }
+        bool b0s[256] = {}, b1s[256] = {};
+        addBothCases(b0s, text[0], ignoreCase);
+        addBothCases(b1s, text[1], ignoreCase);
+        for (int32_t b0 = 0; b0 < 256; ++b0)
+            for (int32_t b1 = 0; b0s[b0] && b1 < 256; ++b1)
+                if (b1s[b1]) addPair(pairs, uint8_t(b0), uint8_t(b1));
     }
+    if (allPairs) plan.pairs = std::move(pairs);
     return plan;
 }
 
@@ -199,6 +219,15 @@ int32_t skipWideLiteral(const PXSearchPlan& plan, const unsigned char* data, int
 
 int32_t skipFirstBytes(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p) {
     const int32_t last = count - plan.need;
+    if (!plan.pairs.empty()) {
+        // need >= 2: the byte after p is in the window.
+        const uint64_t* pairs = plan.pairs.data();
+        for (; p <= last; ++p) {
+            const uint32_t bit = uint32_t(data[p]) | uint32_t(data[p + 1]) << 8;
+            if (pairs[bit / 64] >> (bit % 64) & 1) break;
+        }
+        return p;
+    }
     while (p <= last && !plan.first[data[p]]) ++p;
     return p;
 }

@@ -7,7 +7,8 @@
 //                comparison of the whole text;
 //   wide literal the same on the text's bytes, keeping to positions of the search's parity;
 //   first bytes  a string set, or a text ignoring case: positions whose byte cannot start
-//                any item are passed over;
+//                any item are passed over (for a string set whose items all have two
+//                bytes or more, positions whose first two bytes cannot start one);
 //   set sequence a pattern whose leading elements repeat a fixed number of times: every
 //                match has known sets at its first bytes; the most selective one is looked
 //                for first (memchr when it is a single byte), then the others checked;
@@ -43,6 +44,8 @@ struct PXSearchPlan {
     // first bytes: the bytes that may start a match; `need` bytes must be in the window
     bool first[256] = {};
     int32_t need = 1;
+    // bit b0 | b1 << 8: some item may start with the bytes b0 b1 (empty: not used)
+    std::vector<uint64_t> pairs;
     // set run
     const PXSet8* set8 = nullptr;
     const PXSet16* set16 = nullptr;

@@ -106,6 +106,12 @@ TEST_F(SearchTest, StringSetWithItemsOfManyLengths) {
     compare("abcqC");
 }
 
+TEST_F(SearchTest, StringSetOfItemsOfTwoBytesOrMoreFilteredByTheirFirstTwo) {
+    stringSet("S", {{"ab"}, {"aca"}, {"Bc", "", "", true}, {"cabcabcabc"}, {"cb", "", "", false, false}});
+    observe(refNode(main(), "S"));
+    compare("abcCB");
+}
+
 TEST_F(SearchTest, PatternStartingWithARunOfAnEightBitSet) {
     set8("AB", {{'a', 'b'}});
     set8("C", {{'c', -1}});
