@@ -109,7 +109,13 @@ bool fileTimes(int fd, FileTimes& out) {
 int64_t fileTimeNow() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME_COARSE, &ts);
-    return nanosOf(ts);
+    const int64_t before = nanosOf(ts);
+    for (;;) {
+        clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+        if (nanosOf(ts) != before) return nanosOf(ts);
+        const timespec pause{0, 100000};
+        nanosleep(&pause, nullptr);
+    }
 }
 
 std::string localTimeText(int64_t time, bool withTime) {

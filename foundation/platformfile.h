@@ -38,8 +38,10 @@ struct FileTimes {
 };
 bool fileTimes(int fd, FileTimes& out);
 
-// The current time on the clock that file systems stamp files with, so that "created after
-// now" holds for a file created later (a finer clock can run ahead of file stamps).
+// A time that splits file stamps cleanly: a file stamped before the call has an earlier
+// stamp, one stamped after it this time or a later one. File systems stamp from a clock
+// that ticks coarsely, but may stamp from the fine clock once a stamp has been looked at;
+// so this is the coarse clock's value at its next tick (a few milliseconds of waiting).
 int64_t fileTimeNow();
 
 // Local calendar time of `time`, "%04d-%02d-%02d %02d:%02d:%02d" or, without `withTime`,

@@ -329,12 +329,9 @@ TEST(XXSTREAMTimes, FileTimes) {
     TempDir dir;
     XXSTREAM s;
     EXPECT_STREQ(s.fileTime(2, true).text(), "");
-    EXPECT_FALSE(s.createdAfter(0));
+    EXPECT_FALSE(s.createdSince(0));
 
     const int64_t runStart = fileTimeNow();
-    while (fileTimeNow() == runStart) {
-        // The file systems' clock ticks coarsely: wait for the next tick.
-    }
     const std::string path = dir.write("t.dat", "x");
     const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
@@ -346,11 +343,32 @@ TEST(XXSTREAMTimes, FileTimes) {
     EXPECT_EQ(s.fileDateTime(1).length(), 19);
     EXPECT_EQ(s.fileDate(1).length(), 10);
 
-    // Created after the "run start" taken before it, not after an hour from now.
-    EXPECT_TRUE(s.createdAfter(runStart));
-    EXPECT_FALSE(s.createdAfter(fileTimeNow() + int64_t(3600) * 1000000000));
+    // Created since the "run start" taken before it, not since an hour from now.
+    EXPECT_TRUE(s.createdSince(runStart));
+    EXPECT_FALSE(s.createdSince(fileTimeNow() + int64_t(3600) * 1000000000));
     s.close();
     EXPECT_STREQ(s.fileDate(2).text(), "");
+}
+
+TEST(XXSTREAMTimes, RunStartSplitsFilesWrittenJustBeforeAndJustAfter) {
+    // A stamp that was looked at makes the next one fine-grained, ahead of the coarse clock.
+    TempDir dir;
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        const std::string before = dir.write("before.txt", std::to_string(round));
+        XXSTREAM look;
+        ASSERT_TRUE(look.open(before.c_str(), XXSTREAM::readRaw));
+        (void)look.createdSince(0);
+        look.close();
+        dir.write("before.txt", "again");
+        const int64_t runStart = fileTimeNow();
+        const std::string after = dir.write("after" + std::to_string(round) + ".txt", "x");
+        XXSTREAM a, b;
+        ASSERT_TRUE(a.open(before.c_str(), XXSTREAM::readRaw));
+        ASSERT_TRUE(b.open(after.c_str(), XXSTREAM::readRaw));
+        EXPECT_FALSE(a.createdSince(runStart));
+        EXPECT_TRUE(b.createdSince(runStart));
+    }
 }
 
 // --- XXFILENAME --------------------------------------------------------------------------
