@@ -144,7 +144,11 @@ bool XXFLD_BYTES::setMode(bool wide, bool text) {
     if (!textForm_ && !text) return true;
     if (!text) {
         std::string numeric;
-        for (int32_t i = 0; i < count; ++i) numeric += "[" + std::to_string(unsigned(data()[i])) + "]";
+        for (int32_t i = 0; i < count; ++i) {
+            numeric += '[';
+            numeric += std::to_string(unsigned(data()[i]));
+            numeric += ']';
+        }
         textForm_ = false;
         storeNarrow(numeric.data(), int32_t(numeric.size()));
         return true;
