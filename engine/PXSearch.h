@@ -15,6 +15,8 @@
 //   set run      a pattern whose first element needs m >= 1 members of an 8-bit or 16-bit
 //                set: when the unit m - 1 units ahead is no member, none of the m positions
 //                up to it can match (the classic skip), otherwise the run is checked back.
+// (A start node whose runs can only go on through a link has one more skip, which needs the
+// node's link tables: skipUnlinkedRuns in PXFastMatch.h.)
 // A skip only passes over positions whose every byte the plain matcher would read lies in
 // the buffer's current window, where the plain matcher's availability checks succeed
 // without moving the window or setting the failed flag, and its failure leaves nothing
