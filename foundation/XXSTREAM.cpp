@@ -501,7 +501,7 @@ XXSTRING XXSTREAM::fileTime(int32_t which, bool withTime) const {
     return XXSTRING(localTimeText(t, withTime).c_str());
 }
 
-bool XXSTREAM::createdSince(int64_t time) const {
+bool XXSTREAM::createdAfter(int64_t time) const {
     FileTimes times;
-    return openMode_ == readRaw && fileTimes(fd_, times) && times.created >= time;
+    return openMode_ == readRaw && fileTimes(fd_, times) && times.created > time;
 }

@@ -161,8 +161,8 @@ public:
     XXSTRING fileTime(int32_t which, bool withTime) const;
     XXSTRING fileDate(int32_t which) const { return fileTime(which, false); }
     XXSTRING fileDateTime(int32_t which) const { return fileTime(which, true); }
-    // The file was created at `time` or later (nanoseconds since 1970 UTC, see fileTimeNow()).
-    bool createdSince(int64_t time) const;
+    // The file was created after `time` (nanoseconds since 1970 UTC, see fileTimeNow()).
+    bool createdAfter(int64_t time) const;
 
 private:
     bool openFile();

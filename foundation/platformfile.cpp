@@ -108,11 +108,13 @@ bool fileTimes(int fd, FileTimes& out) {
 
 int64_t fileTimeNow() {
     timespec ts{};
-    clock_gettime(CLOCK_REALTIME_COARSE, &ts);
-    const int64_t before = nanosOf(ts);
+    clock_gettime(CLOCK_REALTIME, &ts);
+    const int64_t now = nanosOf(ts);
+    // The coarse clock lags the fine one by up to a tick, and its ticks land late on a busy
+    // or virtual machine; wait until it has passed `now`, so every later stamp is after it.
     for (;;) {
         clock_gettime(CLOCK_REALTIME_COARSE, &ts);
-        if (nanosOf(ts) != before) return nanosOf(ts);
+        if (nanosOf(ts) > now) return now;
         const timespec pause{0, 100000};
         nanosleep(&pause, nullptr);
     }

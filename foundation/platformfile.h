@@ -38,10 +38,10 @@ struct FileTimes {
 };
 bool fileTimes(int fd, FileTimes& out);
 
-// A time that splits file stamps cleanly: a file stamped before the call has an earlier
-// stamp, one stamped after it this time or a later one. File systems stamp from a clock
-// that ticks coarsely, but may stamp from the fine clock once a stamp has been looked at;
-// so this is the coarse clock's value at its next tick (a few milliseconds of waiting).
+// A time that splits file stamps cleanly: a file stamped before the call has this stamp or
+// an earlier one, a file stamped after it a later one. File systems stamp from a clock that
+// ticks coarsely, or from the fine clock once a stamp has been looked at; so this is the
+// fine clock's time, returned once the coarse clock has passed it (a few milliseconds).
 int64_t fileTimeNow();
 
 // Local calendar time of `time`, "%04d-%02d-%02d %02d:%02d:%02d" or, without `withTime`,

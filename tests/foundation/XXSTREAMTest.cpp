@@ -329,7 +329,7 @@ TEST(XXSTREAMTimes, FileTimes) {
     TempDir dir;
     XXSTREAM s;
     EXPECT_STREQ(s.fileTime(2, true).text(), "");
-    EXPECT_FALSE(s.createdSince(0));
+    EXPECT_FALSE(s.createdAfter(0));
 
     const int64_t runStart = fileTimeNow();
     const std::string path = dir.write("t.dat", "x");
@@ -344,8 +344,8 @@ TEST(XXSTREAMTimes, FileTimes) {
     EXPECT_EQ(s.fileDate(1).length(), 10);
 
     // Created since the "run start" taken before it, not since an hour from now.
-    EXPECT_TRUE(s.createdSince(runStart));
-    EXPECT_FALSE(s.createdSince(fileTimeNow() + int64_t(3600) * 1000000000));
+    EXPECT_TRUE(s.createdAfter(runStart));
+    EXPECT_FALSE(s.createdAfter(fileTimeNow() + int64_t(3600) * 1000000000));
     s.close();
     EXPECT_STREQ(s.fileDate(2).text(), "");
 }
@@ -355,10 +355,11 @@ TEST(XXSTREAMTimes, RunStartSplitsFilesWrittenJustBeforeAndJustAfter) {
     TempDir dir;
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE(round);
+        std::filesystem::remove(dir.file("before.txt"));
         const std::string before = dir.write("before.txt", std::to_string(round));
         XXSTREAM look;
         ASSERT_TRUE(look.open(before.c_str(), XXSTREAM::readRaw));
-        (void)look.createdSince(0);
+        (void)look.createdAfter(0);
         look.close();
         dir.write("before.txt", "again");
         const int64_t runStart = fileTimeNow();
@@ -366,8 +367,8 @@ TEST(XXSTREAMTimes, RunStartSplitsFilesWrittenJustBeforeAndJustAfter) {
         XXSTREAM a, b;
         ASSERT_TRUE(a.open(before.c_str(), XXSTREAM::readRaw));
         ASSERT_TRUE(b.open(after.c_str(), XXSTREAM::readRaw));
-        EXPECT_FALSE(a.createdSince(runStart));
-        EXPECT_TRUE(b.createdSince(runStart));
+        EXPECT_FALSE(a.createdAfter(runStart));
+        EXPECT_TRUE(b.createdAfter(runStart));
     }
 }
 
