@@ -101,8 +101,8 @@ PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
             } else if (f.kind == PXFastNode::setFirst || f.kind == PXFastNode::setSingle) {
                 f.starts = true;
                 for (int32_t b = 0; b < 256; ++b) f.startTable[b] = f.first->has(uint32_t(b));
-            } else if (f.kind == PXFastNode::stringSet && !(f.plan && !f.plan->pairs.empty())) {
-                // (With a filter of first byte pairs the plan passes over more than this.)
+            } else if (f.kind == PXFastNode::stringSet && !(f.plan && f.plan->filtersPastFirstByte())) {
+                // (With a filter of more than first bytes the plan passes over more than this.)
                 f.starts = true;
                 f.startNeed = f.index->need;
                 for (int32_t b = 0; b < 256; ++b) f.startTable[b] = f.index->begin[size_t(b)] != f.index->begin[size_t(b) + 1];

@@ -1,8 +1,11 @@
 // Search plans and the skip loop. See PXSearch.h for why a skip never changes a result.
 #include "engine/PXSearch.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstring>
+#include <functional>
 
 #include "definitions/PXGraph.h"
 #include "definitions/PXNode.h"
@@ -124,9 +127,26 @@ PXSearchPlan planForPattern(PatternSet& p) {
     return plan;
 }
 
-void addPair(std::vector<uint64_t>& pairs, unsigned char b0, unsigned char b1) {
-    const uint32_t bit = uint32_t(b0) | uint32_t(b1) << 8;
-    pairs[bit / 64] |= uint64_t(1) << (bit % 64);
+void setBit(std::vector<uint64_t>& bits, uint32_t bit) { bits[bit / 64] |= uint64_t(1) << (bit % 64); }
+
+bool hasBit(const uint64_t* bits, uint32_t bit) { return bits[bit / 64] >> (bit % 64) & 1; }
+
+// Calls `add` with every choice of one byte from each of the `n` (2 or 4) byte lists, as
+// the bytes of a word in memory order.
+void eachCombination(const std::vector<unsigned char>* choices, int32_t n, const std::function<void(uint32_t)>& add,
+                     unsigned char* bytes, int32_t at = 0) {
+    if (at == n) {
+        uint16_t pair;
+        uint32_t quad;
+        std::memcpy(&pair, bytes, 2);
+        std::memcpy(&quad, bytes, 4);
+        add(n == 2 ? pair : quad);
+        return;
+    }
+    for (unsigned char b : choices[at]) {
+        bytes[at] = b;
+        eachCombination(choices, n, add, bytes, at + 1);
+    }
 }
 
 PXSearchPlan planForStringSet(PatternSSet& s) {
@@ -135,8 +155,8 @@ PXSearchPlan planForStringSet(PatternSSet& s) {
     if (!set) return plan;
     plan.kind = PXSearchPlan::firstBytes;
     plan.need = 1;
-    bool allPairs = true;
-    std::vector<uint64_t> pairs(65536 / 64, 0);
+    int32_t shortest = INT32_MAX;
+    std::vector<uint64_t> pairs(65536 / 64, 0), quads(65536 / 64, 0);
     for (int32_t i = 0; i < set->items.count; ++i) {
         const StringSetItem& item = set->items[i];
         if (!item.enabled) continue;
@@ -146,19 +166,25 @@ PXSearchPlan planForStringSet(PatternSSet& s) {
         const auto* text = reinterpret_cast<const unsigned char*>(item.text.text());
         const bool ignoreCase = item.ignoreCase != 0;
         addBothCases(plan.first, text[0], ignoreCase);
-        if (n > plan.need) plan.need = n;
-        if (n < 2) {
-            allPairs = false;
-            continue;
+        plan.need = std::max(plan.need, n);
+        shortest = std::min(shortest, n);
+        // The bytes each of the item's first four positions may hold.
+        std::vector<unsigned char> choices[4];
+        for (int32_t k = 0; k < std::min(n, 4); ++k) {
+            choices[k].push_back(text[k]);
+            const auto lower = static_cast<unsigned char>(std::tolower(text[k]));
+            const auto upper = static_cast<unsigned char>(std::toupper(text[k]));
+            if (ignoreCase && lower != text[k]) choices[k].push_back(lower);
+            if (ignoreCase && upper != text[k]) choices[k].push_back(upper);
         }
-        bool b0s[256] = {}, b1s[256] = {};
-        addBothCases(b0s, text[0], ignoreCase);
-        addBothCases(b1s, text[1], ignoreCase);
-        for (int32_t b0 = 0; b0 < 256; ++b0)
-            for (int32_t b1 = 0; b0s[b0] && b1 < 256; ++b1)
-                if (b1s[b1]) addPair(pairs, uint8_t(b0), uint8_t(b1));
+        unsigned char bytes[4] = {};
+        if (n >= 2) eachCombination(choices, 2, [&](uint32_t word) { setBit(pairs, word); }, bytes);
+        if (n >= 4) eachCombination(choices, 4, [&](uint32_t word) { setBit(quads, quadHash(word)); }, bytes);
     }
-    if (allPairs) plan.pairs = std::move(pairs);
+    if (shortest >= 4)
+        plan.quads = std::move(quads);
+    else if (shortest >= 2)
+        plan.pairs = std::move(pairs);
     return plan;
 }
 
@@ -219,12 +245,23 @@ int32_t skipWideLiteral(const PXSearchPlan& plan, const unsigned char* data, int
 
 int32_t skipFirstBytes(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p) {
     const int32_t last = count - plan.need;
+    if (!plan.quads.empty()) {
+        // need >= 4: the three bytes after p are in the window.
+        const uint64_t* quads = plan.quads.data();
+        for (; p <= last; ++p) {
+            uint32_t word;
+            std::memcpy(&word, data + p, 4);
+            if (hasBit(quads, quadHash(word))) break;
+        }
+        return p;
+    }
     if (!plan.pairs.empty()) {
         // need >= 2: the byte after p is in the window.
         const uint64_t* pairs = plan.pairs.data();
         for (; p <= last; ++p) {
-            const uint32_t bit = uint32_t(data[p]) | uint32_t(data[p + 1]) << 8;
-            if (pairs[bit / 64] >> (bit % 64) & 1) break;
+            uint16_t pair;
+            std::memcpy(&pair, data + p, 2);
+            if (hasBit(pairs, pair)) break;
         }
         return p;
     }

@@ -8,7 +8,9 @@
 //   wide literal the same on the text's bytes, keeping to positions of the search's parity;
 //   first bytes  a string set, or a text ignoring case: positions whose byte cannot start
 //                any item are passed over (for a string set whose items all have two
-//                bytes or more, positions whose first two bytes cannot start one);
+//                bytes or more, positions whose first two bytes cannot start one; when
+//                they all have four or more, positions whose first four bytes hash to no
+//                item's first four);
 //   set sequence a pattern whose leading elements repeat a fixed number of times: every
 //                match has known sets at its first bytes; the most selective one is looked
 //                for first (memchr when it is a single byte), then the others checked;
@@ -46,8 +48,14 @@ struct PXSearchPlan {
     // first bytes: the bytes that may start a match; `need` bytes must be in the window
     bool first[256] = {};
     int32_t need = 1;
-    // bit b0 | b1 << 8: some item may start with the bytes b0 b1 (empty: not used)
+    // bit b0 b1 (the two bytes as a word in memory order): some item may start with them
+    // (empty: not used)
     std::vector<uint64_t> pairs;
+    // bit quadHash(b0 b1 b2 b3, a word in memory order): some item may start with four bytes
+    // of that hash (empty: not used)
+    std::vector<uint64_t> quads;
+    // More than the first byte decides where a match may start.
+    bool filtersPastFirstByte() const { return !pairs.empty() || !quads.empty(); }
     // set run
     const PXSet8* set8 = nullptr;
     const PXSet16* set16 = nullptr;
@@ -59,6 +67,9 @@ struct PXSearchPlan {
     int32_t pivot = 0;
     int32_t pivotByte = -1;
 };
+
+// 16 bits of a hash of four bytes read as one word.
+inline uint32_t quadHash(uint32_t word) { return (word * 0x9E3779B1u) >> 16; }
 
 // Makes the plan for a start node (kind none when no skip is safe).
 PXSearchPlan makeSearchPlan(PXNode& node);

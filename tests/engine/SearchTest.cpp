@@ -112,6 +112,12 @@ TEST_F(SearchTest, StringSetOfItemsOfTwoBytesOrMoreFilteredByTheirFirstTwo) {
     compare("abcCB");
 }
 
+TEST_F(SearchTest, StringSetOfItemsOfFourBytesOrMoreFilteredByAHashOfTheirFirstFour) {
+    stringSet("S", {{"abca"}, {"acab", "", "", true}, {"bBcAb"}, {"cabcabcabc"}, {"ccab", "", "", false, false}});
+    observe(refNode(main(), "S"));
+    compare("abcCAB", 300);
+}
+
 TEST_F(SearchTest, PatternStartingWithARunOfAnEightBitSet) {
     set8("AB", {{'a', 'b'}});
     set8("C", {{'c', -1}});
