@@ -6,6 +6,129 @@
 
 #include "definitions/PXNode.h"
 
+namespace {
+
+bool hasBit(const std::vector<uint64_t>& bits, uint32_t bit) { return bits[bit / 64] >> (bit % 64) & 1; }
+
+// A narrow start node whose links are decided by their first byte: does a run need a link?
+void markNarrowRuns(const PXNode& node, PXFastNode& f) {
+    if (f.kind != PXFastNode::setSingle || f.min != 1 || f.step != 1 || node.linkCount() == 0 ||
+        node.actions.count() != 0)
+        return;
+    int32_t linkBytes = 0;
+    bool overlap = false;
+    for (int32_t b = 0; b < 256; ++b)
+        if (f.linkFirst[b]) {
+            ++linkBytes;
+            f.linkByte = b;
+            overlap = overlap || f.lastTable[b];
+        }
+    f.runsNeedALink = linkBytes > 0 && !overlap;
+    if (linkBytes != 1) f.linkByte = -1;
+}
+
+// The 16-bit set a wide pattern's first element needs at least one member of.
+const PXSet16* firstWideSet(PXPattern* m, int32_t& min, int32_t& elements) {
+    auto* ps = dynamic_cast<PatternSet*>(m);
+    const PXPatternForm* form = ps ? ps->target() : nullptr;
+    if (!form || form->count == 0 || (*form)[0].min < 1) return nullptr;
+    min = (*form)[0].min;
+    elements = form->count;
+    return dynamic_cast<const PXSet16*>((*form)[0].checker);
+}
+
+// A wide start node of one 16-bit set element: do its runs need a link? Every link must be a
+// wide text compared exactly or a wide pattern of a 16-bit set, none starting with a member.
+void markWideRuns(const PXNode& node, PXFastNode& f) {
+    int32_t min = 0, elements = 0;
+    const PXSet16* run = firstWideSet(f.matcher, min, elements);
+    if (!run || min != 1 || elements != 1 || node.linkCount() == 0 || node.actions.count() != 0) return;
+    std::vector<uint64_t> units(65536 / 64, 0);
+    auto add = [&units](uint32_t u) { units[u / 64] |= uint64_t(1) << (u % 64); };
+    int32_t need = 2;
+    for (int32_t k = 0; k < node.linkCount(); ++k) {
+        const PXNode* target = node.fastLinks[k];
+        if (!target || !target->matcher()) continue;   // never tried
+        PXPattern* tm = target->matcher();
+        int32_t tMin = 0, tElements = 0;
+        if (auto* s = dynamic_cast<PatternStr*>(tm); s && s->wide && !s->ignoreCase() && s->wtext().length() > 0) {
+            add(s->wtext().text()[0]);
+            need = std::max(need, 2 * s->wtext().length());
+        } else if (const PXSet16* set = firstWideSet(tm, tMin, tElements)) {
+            for (uint32_t u = 0; u < 65536; ++u)
+                if (set->has(u)) add(u);
+            need = std::max(need, 2 * (tElements == 1 ? tMin : 1));
+        } else {
+            return;
+        }
+    }
+    int32_t linkUnits = 0;
+    for (uint32_t u = 0; u < 65536; ++u) {
+        if (!hasBit(units, u)) continue;
+        if (run->has(u)) return;
+        ++linkUnits;
+        f.linkByte = int32_t(u & 0xFF);
+    }
+    if (linkUnits == 0) return;
+    if (linkUnits != 1) f.linkByte = -1;
+    f.runsNeedALink = true;
+    f.runSet16 = run;
+    f.linkUnits = std::move(units);
+    f.linkNeed = need;
+}
+
+// The unit of W bytes (little-endian) at data + i.
+template <int W>
+uint32_t unitAt(const unsigned char* data, int32_t i) {
+    if constexpr (W == 1)
+        return data[i];
+    else
+        return uint32_t(data[i]) | uint32_t(data[i + 1]) << 8;
+}
+
+template <int W, typename Member, typename IsLink>
+int32_t skipRuns(const PXFastNode& f, Member member, IsLink isLink, const unsigned char* data, int32_t count,
+                 int32_t p) {
+    // Link units are looked at only where the bytes a link reads are in the window.
+    const int32_t last = count - f.linkNeed;
+    if (!data || p < 0 || p > last) return p;
+    // A run is matched in pieces of at most `longest` members, from its first member (or p).
+    const int32_t longest = std::max(f.max, f.min);
+    auto runStart = [&](int32_t end) {
+        int32_t s = end;
+        while (s > p && member(unitAt<W>(data, s - W))) s -= W;
+        return s;
+    };
+    for (int32_t from = p; from <= last;) {
+        int32_t k = from;
+        if (f.linkByte >= 0) {
+            const void* hit = std::memchr(data + from, f.linkByte, size_t(last - from) + 1);
+            if (!hit) break;
+            k = int32_t(static_cast<const unsigned char*>(hit) - data);
+            // A wide unit's low byte found at the other parity, or in another unit.
+            if ((k - p) % W != 0 || !isLink(unitAt<W>(data, k))) {
+                from = k + 1;
+                continue;
+            }
+        } else {
+            while (k <= last && !isLink(unitAt<W>(data, k))) k += W;
+            if (k > last) break;
+        }
+        if (k > p && member(unitAt<W>(data, k - W))) {
+            const int32_t s = runStart(k);
+            return s + ((k - s) / W - 1) / longest * longest * W;
+        }
+        from = k + W;
+    }
+    // No run up to `last` ends at a link unit. The last run holding a position up to there
+    // may go on past it: the plain search takes it from its start.
+    int32_t j = last - (last - p) % W;
+    while (j >= p && !member(unitAt<W>(data, j))) j -= W;
+    return j < p ? p + ((last - p) / W + 1) * W : runStart(j);
+}
+
+}  // namespace
+
 PXSSetIndex::PXSSetIndex(const StringSet& set) : begin(258, 0) {
     std::vector<std::vector<int32_t>> buckets(256);
     for (int32_t i = 0; i < set.items.count; ++i) {
@@ -147,53 +270,17 @@ PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
             }
         }
         f.linksByFirstByte = decidable;
-        if (decidable && f.kind == PXFastNode::setSingle && f.min == 1 && f.step == 1 && node->linkCount() > 0 &&
-            node->actions.count() == 0) {
-            int32_t linkBytes = 0;
-            bool overlap = false;
-            for (int32_t b = 0; b < 256; ++b)
-                if (f.linkFirst[b]) {
-                    ++linkBytes;
-                    f.linkByte = b;
-                    overlap = overlap || f.lastTable[b];
-                }
-            f.runsNeedALink = linkBytes > 0 && !overlap;
-            if (linkBytes != 1) f.linkByte = -1;
-        }
+        if (decidable) markNarrowRuns(*node, f);
+        markWideRuns(*node, f);
     }
     return fg;
 }
 
 int32_t skipUnlinkedRuns(const PXFastNode& f, const unsigned char* data, int32_t count, int32_t p) {
-    // Link bytes are looked at only where the bytes a link reads are in the window.
-    const int32_t last = count - f.linkNeed;
-    if (!data || p < 0 || p > last) return p;
-    // A run is matched in pieces of at most `longest` members, from its first member (or p).
-    const int32_t longest = std::max(f.max, f.min);
-    auto runStart = [&](int32_t end) {
-        int32_t s = end;
-        while (s > p && f.lastTable[data[s - 1]]) --s;
-        return s;
-    };
-    for (int32_t from = p; from <= last;) {
-        int32_t k = from;
-        if (f.linkByte >= 0) {
-            const void* hit = std::memchr(data + from, f.linkByte, size_t(last - from) + 1);
-            if (!hit) break;
-            k = int32_t(static_cast<const unsigned char*>(hit) - data);
-        } else {
-            while (k <= last && !f.linkFirst[data[k]]) ++k;
-            if (k > last) break;
-        }
-        if (k > p && f.lastTable[data[k - 1]]) {
-            const int32_t s = runStart(k);
-            return s + (k - s - 1) / longest * longest;
-        }
-        from = k + 1;
-    }
-    // No run up to `last` ends at a link byte. The last run holding a position up to there
-    // may go on past it: the plain search takes it from its start.
-    int32_t j = last;
-    while (j >= p && !f.lastTable[data[j]]) --j;
-    return j < p ? last + 1 : runStart(j);
+    if (f.runSet16)
+        return skipRuns<2>(
+            f, [set = f.runSet16](uint32_t u) { return set->has(u); },
+            [&units = f.linkUnits](uint32_t u) { return hasBit(units, u); }, data, count, p);
+    return skipRuns<1>(
+        f, [&f](uint32_t b) { return f.lastTable[b]; }, [&f](uint32_t b) { return f.linkFirst[b]; }, data, count, p);
 }

@@ -70,13 +70,16 @@ struct PXFastNode {
     bool linksByFirstByte = false;
     int32_t linkNeed = 1;
     bool linkFirst[256] = {};
-    // A start node of one element, a run of an 8-bit set starting at its first member, with
-    // no actions and links decided by a first byte that is no member: a run that no link's
-    // byte follows is matched, recorded and left again with nothing else happening, and the
-    // next run's record replaces its own. While the run is neither traced nor debugged, the
-    // search may go straight to the last run before a link's byte (see skipUnlinkedRuns).
+    // A start node of one element, a run of a set starting at its first member, with no
+    // actions and links decided by a first unit that is no member: a run that no link's
+    // unit follows is matched, recorded and left again with nothing else happening, and
+    // the next run's record replaces its own. While the run is neither traced nor debugged,
+    // the search may go straight to the last run before a link's unit (see
+    // skipUnlinkedRuns). Narrow runs use `lastTable` and `linkFirst`; wide ones these two.
     bool runsNeedALink = false;
-    int32_t linkByte = -1;              // the one byte of `linkFirst`, if it has one
+    int32_t linkByte = -1;              // the one link byte, or the low byte of the one link unit
+    const PXSet16* runSet16 = nullptr;  // a wide run's set
+    std::vector<uint64_t> linkUnits;    // a wide run's link units, a bit each
 };
 
 struct PXFastGraph {
@@ -100,8 +103,8 @@ private:
 };
 
 // For a start node whose runs need a link (`runsNeedALink`), the first position q >= p the
-// search must try: the start of the last match of the run that ends at the first link byte
-// after p, or, when no link byte is in the window, that of the last run the window's end
+// search must try: the start of the last match of the run that ends at the first link unit
+// after p, or, when no link unit is in the window, that of the last run the window's end
 // may cut (its record is the one the skipped runs would have left). Window bytes at `data`.
 int32_t skipUnlinkedRuns(const PXFastNode& f, const unsigned char* data, int32_t count, int32_t p);
 

@@ -237,6 +237,26 @@ protected:
         actionRow(engine.postStreamActions, "Append to", {"", "", "user"});
     }
 
+    // The same graph over 16-bit units: a run of "a" to "c" and of U+0140 to U+0141 (whose low
+    // byte is that of "@"), then "@." or "#".
+    void buildWide(bool twoLinkUnits) {
+        set16("L", {{'a', 'c'}, {0x140, 0x141}});
+        pattern("W", {{"L", 1, 4}});
+        user = refNode(main(), "W", "user");
+        PXNode* at = wideNode(main(), u"@.");
+        PXNode* host = refNode(main(), "W", "host");
+        link(user, at);
+        link(at, host);
+        observe(at);
+        observe(host);
+        if (twoLinkUnits) {
+            PXNode* hash = wideNode(main(), u"#");
+            link(user, hash);
+            observe(hash);
+        }
+        actionRow(engine.postStreamActions, "Append to", {"", "", "user"});
+    }
+
     bool skipsRuns() {
         PXFastTables tables;
         PXSearchPlans plans;
@@ -256,6 +276,29 @@ TEST_F(UnlinkedRunsTest, SeveralLinkBytes) {
     ASSERT_EQ(prepare(), 2);
     EXPECT_TRUE(skipsRuns());
     compare("abc@.# ", 200);
+}
+
+TEST_F(UnlinkedRunsTest, WideWithOneLinkUnit) {
+    buildWide(false);
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_TRUE(skipsRuns());
+    compare(std::string("ab\0\0\1@@.", 8), 300);
+}
+
+TEST_F(UnlinkedRunsTest, WideWithSeveralLinkUnits) {
+    buildWide(true);
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_TRUE(skipsRuns());
+    compare(std::string("ab\0\0\1@.#", 8), 300);
+}
+
+TEST_F(UnlinkedRunsTest, NotWhenAWideLinkCanStartWithAMemberOfTheRun) {
+    set16("L", {{'a', 'c'}, {0x140, 0x141}});
+    pattern("W", {{"L", 1, 4}});
+    user = refNode(main(), "W");
+    link(user, wideNode(main(), u"\u0141@"));
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_FALSE(skipsRuns());
 }
 
 TEST_F(UnlinkedRunsTest, NotWhenTheStartNodeHasActions) {
