@@ -219,38 +219,24 @@ class UnlinkedRunsTest : public SearchTest {
 protected:
     PXNode* user = nullptr;
 
-    void build(bool twoLinkBytes) {
-        set8("L", {{'a', 'c'}});
+    // Narrow: a run of "a" to "c", then "@." or "#". Wide: the same over 16-bit units, the run
+    // also of U+0140 to U+0141, whose low byte is that of "@".
+    void build(bool twoLinks, bool wide = false) {
+        if (wide)
+            set16("L", {{'a', 'c'}, {0x140, 0x141}});
+        else
+            set8("L", {{'a', 'c'}});
         pattern("W", {{"L", 1, 4}});
         user = refNode(main(), "W", "user");
-        PXNode* at = textNode(main(), "@.");   // its first byte alone does not decide it
+        // Its first unit alone does not decide it.
+        PXNode* at = wide ? wideNode(main(), u"@.") : textNode(main(), "@.");
         PXNode* host = refNode(main(), "W", "host");
         link(user, at);
         link(at, host);
         observe(at);
         observe(host);
-        if (twoLinkBytes) {
-            PXNode* hash = textNode(main(), "#");
-            link(user, hash);
-            observe(hash);
-        }
-        actionRow(engine.postStreamActions, "Append to", {"", "", "user"});
-    }
-
-    // The same graph over 16-bit units: a run of "a" to "c" and of U+0140 to U+0141 (whose low
-    // byte is that of "@"), then "@." or "#".
-    void buildWide(bool twoLinkUnits) {
-        set16("L", {{'a', 'c'}, {0x140, 0x141}});
-        pattern("W", {{"L", 1, 4}});
-        user = refNode(main(), "W", "user");
-        PXNode* at = wideNode(main(), u"@.");
-        PXNode* host = refNode(main(), "W", "host");
-        link(user, at);
-        link(at, host);
-        observe(at);
-        observe(host);
-        if (twoLinkUnits) {
-            PXNode* hash = wideNode(main(), u"#");
+        if (twoLinks) {
+            PXNode* hash = wide ? wideNode(main(), u"#") : textNode(main(), "#");
             link(user, hash);
             observe(hash);
         }
@@ -279,14 +265,14 @@ TEST_F(UnlinkedRunsTest, SeveralLinkBytes) {
 }
 
 TEST_F(UnlinkedRunsTest, WideWithOneLinkUnit) {
-    buildWide(false);
+    build(false, true);
     ASSERT_EQ(prepare(), 2);
     EXPECT_TRUE(skipsRuns());
     compare(std::string("ab\0\0\1@@.", 8), 300);
 }
 
 TEST_F(UnlinkedRunsTest, WideWithSeveralLinkUnits) {
-    buildWide(true);
+    build(true, true);
     ASSERT_EQ(prepare(), 2);
     EXPECT_TRUE(skipsRuns());
     compare(std::string("ab\0\0\1@.#", 8), 300);
