@@ -108,15 +108,31 @@ TEST_F(Quilrun, DataGoesToStandardOutputAndMessagesToStandardError) {
     EXPECT_EQ(r.err, "");
 }
 
-TEST_F(Quilrun, StandardOutputRedirectedToAFileKeepsWhatWasThere) {
-    // The shell's ">>": the file is open for appending on descriptor 1.
-    const std::string target = dir.write("kept.txt", "earlier line\n");
-    const std::string command = "'" + binary("quilrun") + "' -q --stdout Words >> '" + target + "'";
+TEST_F(Quilrun, StandardOutputRedirectedToAFileKeepsItsOrder) {
+    // The shell's ">>", and a file shared with commands before and after the run.
+    const std::string kept = dir.write("kept.txt", "earlier line\n");
+    const std::string shared = dir.file("shared.txt");
+    const std::string quilrun = "'" + binary("quilrun") + "' -q --stdout Words";
+    const std::string command = quilrun + " >> '" + kept + "' && { echo before; " + quilrun +
+                                "; echo 'a longer line after it'; } > '" + shared + "'";
     ProcessOptions options;
     options.dir = dir.path().string();
     const ProcessResult r = runProcess("/bin/sh", {"-c", command}, options);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(TempDir::read(target), "earlier line\nALERT own\n");
+    EXPECT_EQ(TempDir::read(kept), "earlier line\nALERT own\n");
+    EXPECT_EQ(TempDir::read(shared), "before\nALERT own\na longer line after it\n");
+}
+
+TEST_F(Quilrun, StandardOutputThatCannotBeWrittenFailsTheRun) {
+    ProcessOptions options;
+    options.dir = dir.path().string();
+    for (const std::string& args : {"-q --stdout Words", "--help", "--version"}) {
+        SCOPED_TRACE(args);
+        const ProcessResult r =
+            runProcess("/bin/sh", {"-c", "'" + binary("quilrun") + "' " + args + " > /dev/full"}, options);
+        EXPECT_EQ(r.status, 4);
+        EXPECT_NE(r.err.find("quilrun: output could not be written to standard output\n"), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(Quilrun, StandardOutputThatIsASocketStillGetsTheData) {

@@ -6,12 +6,6 @@
 #include <cerrno>
 
 StdoutRelay::StdoutRelay() {
-    const int probe = open("/dev/stdout", O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (probe >= 0) {
-        close(probe);
-        name_ = "/dev/stdout";
-        return;
-    }
     if (fcntl(STDOUT_FILENO, F_GETFD) < 0) return;   // no standard output at all
     if (pipe2(pipe_, O_CLOEXEC) != 0) return;
     name_ = "/proc/self/fd/" + std::to_string(pipe_[1]);

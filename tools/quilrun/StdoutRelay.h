@@ -1,10 +1,11 @@
 // StdoutRelay: a file name under which the engine library can write to standard output.
 //
-// The library opens its outputs by name, so standard output is named "/dev/stdout". That
-// works for terminals, pipes and files, but not for a socket (a service manager's or a
-// remote shell's standard output): it cannot be opened again by name. Then the relay makes
-// a pipe, names its write end ("/proc/self/fd/N") and copies whatever arrives to standard
-// output on a thread of its own until finish().
+// The library opens its outputs by name. Opening standard output again by name
+// ("/dev/stdout") would not do: it fails for a socket, and for a file it makes a second
+// open file with an offset of its own, so whatever the shell writes to the same file after
+// the run lands over the run's output. So the relay makes a pipe, names its write end
+// ("/proc/self/fd/N") and copies whatever arrives to descriptor 1 itself, on a thread of
+// its own, until finish().
 #pragma once
 
 #include <string>

@@ -125,6 +125,13 @@ int runLoaded(const QuilRunOptions& options) {
     return exitCode;
 }
 
+// The exit status after printing to standard output: whether it all got there.
+int writtenOut() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return completed;
+    std::fprintf(stderr, "quilrun: output could not be written to standard output\n");
+    return streamFailed;
+}
+
 int runDefinition(const QuilRunOptions& options) {
     QNLib__setMsg(onMessage);
     if (QNLib__load(options.definition.c_str()) != 2) return definitionFailed;
@@ -137,8 +144,6 @@ int runDefinition(const QuilRunOptions& options) {
         std::fprintf(stderr, "quilrun: there is no standard output to write to\n");
         return streamFailed;
     }
-    // Appending, so that a file standard output was redirected to (with > or >>) keeps
-    // what the shell put there, and a pipe or terminal works as it always does.
     QNLib__setDefaultOutput(out.name().c_str(), 1);
     const int exitCode = runLoaded(options);
     if (!out.finish()) {
@@ -155,10 +160,10 @@ int main(int argc, char** argv) {
     switch (options.action) {
     case QuilRunOptions::Action::help:
         std::fputs(QuilRunOptions::usage(), stdout);
-        return completed;
+        return writtenOut();
     case QuilRunOptions::Action::version:
         std::printf("quilrun (Quillon) %s\n", QNLib__version());
-        return completed;
+        return writtenOut();
     case QuilRunOptions::Action::usageError:
         std::fprintf(stderr, "quilrun: %s\n\n%s", options.error.c_str(), QuilRunOptions::usage());
         return usageFailed;
