@@ -51,8 +51,9 @@ int32_t FileScanner::scan(PXInst& run) {
                 log << loadString(1076) << ": " << path << toLog;
             } else {
                 client_.destinations().notifyAll(2, it.spec(), path);
-                if (IPXEngine* engine = client_.engine()) engine->scanStream(run);
+                // Taken first: the scan closes the stream when it ends.
                 bytes = input.fileSize();
+                if (IPXEngine* engine = client_.engine()) engine->scanStream(run);
             }
             input.close();
         } else {

@@ -185,6 +185,25 @@ TEST_F(FlatInterface, LoadFindsDefinitionsByDefaultNameExtensionAndLibraryDirect
     fs::remove(beside);
 }
 
+std::vector<std::pair<int32_t, int64_t>> progressSeen;
+
+TEST_F(FlatInterface, RunFilesCountsTheFilesOfEachPatternAndReportsTheirBytes) {
+    dir.write("a.txt", "ALERT one\n");
+    dir.write("b.txt", "nothing here, but longer\n");
+    ASSERT_EQ(lib.load(definition.c_str()), 2);
+    progressSeen.clear();
+    lib.setProgress([](int32_t files, int64_t bytes) { progressSeen.emplace_back(files, bytes); });
+    const std::string some = dir.file("*.txt"), none = dir.file("*.none");
+    const char* patterns[] = {some.c_str(), none.c_str()};
+    int32_t found[2] = {-1, -1};
+    EXPECT_EQ(lib.runFiles(patterns, 2, found), 2);
+    lib.setProgress(nullptr);
+    EXPECT_EQ(found[0], 2);
+    EXPECT_EQ(found[1], 0);
+    const std::vector<std::pair<int32_t, int64_t>> expected = {{1, 10}, {2, 35}};
+    EXPECT_EQ(progressSeen, expected);
+}
+
 TEST_F(FlatInterface, ZapIgnoresNull) { lib.zapClient(nullptr); }
 
 // Only the C interface is visible: every other symbol of the subsystems inside is hidden.

@@ -36,6 +36,8 @@ QuilcoreLibrary& QuilcoreLibrary::instance() {
         bind(l.handle, "QNLib__set", l.set);
         bind(l.handle, "QNLib__get", l.get);
         bind(l.handle, "QNLib__getN", l.getN);
+        bind(l.handle, "QNLib__runFiles", l.runFiles);
+        bind(l.handle, "QNLib__setProgress", l.setProgress);
         bind(l.handle, "NewQN01", l.newClient);
         bind(l.handle, "ZapQN01", l.zapClient);
         return l;

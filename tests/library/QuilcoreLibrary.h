@@ -20,6 +20,8 @@ struct QuilcoreLibrary {
     decltype(&QNLib__set) set = nullptr;
     decltype(&QNLib__get) get = nullptr;
     decltype(&QNLib__getN) getN = nullptr;
+    decltype(&QNLib__runFiles) runFiles = nullptr;
+    decltype(&QNLib__setProgress) setProgress = nullptr;
     decltype(&NewQN01) newClient = nullptr;
     decltype(&ZapQN01) zapClient = nullptr;
 
