@@ -1,18 +1,16 @@
 // ConsoleInst: the run context of a run started from a console. Besides the halt level set
 // by actions, a key "S" or "s" typed on the terminal stops the run (halt level 2).
 //
-// The keyboard is only looked at when standard input is a terminal; then, for the life of
-// the object, the terminal passes keys without waiting for Enter and without echo, and its
-// settings are restored afterwards. The matcher asks for a halt after every node, so the
-// keyboard is polled at most every 100 ms.
+// The keyboard is only looked at when standard input is a terminal and the process is not
+// in the background; then, for the life of the object (the outermost one, when runs nest),
+// the terminal passes keys without waiting for Enter and without echo, and its settings are
+// restored afterwards, also when a signal ends or stops the process. The matcher asks for a
+// halt after every node, so the keyboard is polled at most every 100 ms.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "engine/PXInst.h"
-
-struct termios;
 
 class ConsoleInst : public PXInst {
 public:
@@ -29,6 +27,6 @@ private:
     // Polls the keyboard when the last poll is long enough ago.
     void poll() const;
 
-    std::unique_ptr<termios> saved_;   // the terminal's settings, when they were changed
+    bool holds_ = false;   // this run takes keys from the terminal
     mutable int64_t lastPoll_ = 0;
 };
