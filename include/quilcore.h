@@ -136,8 +136,9 @@ QUILCORE_EXTERN(int32_t) QNLib__setDefaultOutput(const char* fileName, int32_t a
 
 /*
  * Runs the loaded definition over the files named by `count` file patterns (wildcards in
- * the name and extension allowed) instead of its own input rows, whatever other input the
- * definition names; its rows are back in place afterwards. When `filesPerPattern` is not
+ * the name and extension allowed; hidden files only when the name begins with a dot) instead
+ * of its own input rows, whatever other input the definition names; its rows are back in
+ * place afterwards. When `filesPerPattern` is not
  * NULL it receives, for each pattern, the number of files it matched when the run began.
  * Returns 2 when the run has finished, 0 when `count` is negative or a pattern is NULL.
  */

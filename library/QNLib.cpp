@@ -1,5 +1,6 @@
 #include "library/QNLib.h"
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -43,12 +44,21 @@ private:
     bool modified_;
 };
 
+// Makes `row` of a file input grid scan the files `pattern` names. A pattern whose file name
+// begins with a dot names hidden files, so they are not passed over.
+void setFileRow(PXGrid& rows, int32_t row, const char* pattern) {
+    const char* slash = std::strrchr(pattern, '/');
+    const bool hidden = (slash ? slash[1] : pattern[0]) == '.';
+    rows.setText(FileScanner::scanCol, row, "1");
+    rows.setText(FileScanner::specCol, row, pattern);
+    rows.setText(FileScanner::hiddenCol, row, hidden ? "1" : "0");
+}
+
 // The number of files a file pattern names, as the file scanner would find them.
 int32_t filesMatching(const char* pattern) {
     PXGrid rows;
     buildFilesGrid(rows, PXClientChoosers{});
-    rows.setText(FileScanner::scanCol, 0, "1");
-    rows.setText(FileScanner::specCol, 0, pattern);
+    setFileRow(rows, 0, pattern);
     FileGridIterator it(&rows, FileScanner::specCol, FileScanner::scanCol, FileScanner::subdirCol,
                         FileScanner::hiddenCol);
     int32_t n = 0;
@@ -271,10 +281,7 @@ int32_t QNLib::runFiles(const std::vector<std::string>& patterns, std::vector<in
     PXGrid& rows = scanners_.files.files;
     ScopedRows keep(rows);
     rows.clearRows();
-    for (size_t i = 0; i < patterns.size(); ++i) {
-        rows.setText(FileScanner::scanCol, int32_t(i), "1");
-        rows.setText(FileScanner::specCol, int32_t(i), patterns[i].c_str());
-    }
+    for (size_t i = 0; i < patterns.size(); ++i) setFileRow(rows, int32_t(i), patterns[i].c_str());
     const int32_t kind = scanners_.inputKind;
     scanners_.inputKind = MFClient::fileInput;
     bufferMode_ = false;

@@ -183,6 +183,15 @@ TEST_F(Quilrun, InputsOnTheCommandLineReplaceTheDefinitionsOwn) {
     r = quilrun({"-q", "--stdout", "Bare", dir.file("giv?n.*")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "ALERT given\nalert again\n");
+
+    // Hidden files only for a name that begins with a dot.
+    dir.write(".hidden.txt", "ALERT hidden\n");
+    r = quilrun({"-q", "--stdout", "Bare", "giv*.txt", ".hidden.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "ALERT given\nalert again\nALERT hidden\n");
+    r = quilrun({"-q", "--stdout", "Bare", dir.file(".h*")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "ALERT hidden\n");
 }
 
 TEST_F(Quilrun, AnInputThatMatchesNoFileIsNamedAndExitsWithThree) {
