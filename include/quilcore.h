@@ -115,7 +115,7 @@ QUILCORE_EXTERN(int32_t) QNLib__getN(const char* name, int32_t* value);
 
 /*
  * Functions for command-line hosts, acting on the library's own client. Each setting
- * holds until it is changed or the next QNLib__load.
+ * holds until it is changed, also over the loads of other definitions.
  */
 
 /* Writes the HTML trace (QNTrace.htm) in the runs that follow when `on` is non-zero. 2. */

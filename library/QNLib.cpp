@@ -6,7 +6,6 @@
 
 #include "definitions/PXClientSchema.h"
 #include "engine/PXEngine.h"
-#include "foundation/XXFILENAME.h"
 #include "foundation/XXSTRTABLE.h"
 #include "library/QNLibGuard.h"
 #include "library/QNLibModule.h"
@@ -165,9 +164,11 @@ int32_t QNLib::unload() {
 
 XXSTRING QNLib::findDefinition(const char* path) const {
     XXSTRING found = resolveDefinition(path);
-    if (found.length() == 0 && !QNLibModule::directory().empty()) {
-        XXFILENAME inLibrary(path);
-        inLibrary.setDirectory(QNLibModule::directory().c_str());
+    // A relative path is also looked for under the library's directory; an absolute one
+    // names its file and no other.
+    if (found.length() == 0 && !QNLibModule::directory().empty() && path[0] != '/') {
+        XXSTRING inLibrary(QNLibModule::directory().c_str());
+        inLibrary << path;
         found = resolveDefinition(inLibrary);
     }
     if (found.length() > 0 && isDirectory(found)) return XXSTRING();

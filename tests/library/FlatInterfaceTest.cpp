@@ -182,6 +182,15 @@ TEST_F(FlatInterface, LoadFindsDefinitionsByDefaultNameExtensionAndLibraryDirect
     TempDir elsewhere;
     InDirectory cd(elsewhere.path());
     EXPECT_EQ(lib.load(name.c_str()), 2);
+    // A relative path keeps its folders there; an absolute one names its file and no other.
+    const fs::path folder = fs::path(QUILLON_BIN_DIR) / (name + "-dir");
+    fs::create_directory(folder);
+    writeWordSearch(folder.string(), name, search);
+    EXPECT_EQ(lib.load((name + "-dir/" + name).c_str()), 2);
+    fs::remove_all(folder);
+    takeMessages();
+    EXPECT_EQ(lib.load(elsewhere.file(name).c_str()), 0);
+    EXPECT_EQ(textsOf(takeMessages(), 1), std::vector<std::string>{"Unable to open " + elsewhere.file(name)});
     fs::remove(beside);
 }
 
