@@ -58,6 +58,10 @@ protected:
     XXSTRING narrowParm(int32_t i) const;
     // A parameter read as a boolean: not empty and not starting with "0".
     bool boolParm(int32_t i) const;
+    // A parameter read as a decimal 32-bit integer (an optional minus sign, then digits):
+    // empty gives `empty`; any other text, or a number out of range, reports "AToI failure: "
+    // + the text under `title` and leaves `out` as it was.
+    void intParm(int32_t i, const char* title, int32_t empty, int32_t& out) const;
     // The engine, or null.
     PXEngine* eng() const;
     // The run context, or null when the context is not one.

@@ -5,7 +5,6 @@
 #include "foundation/XXINBUFWINDOW.h"
 #include "foundation/XXMEMBUF.h"
 #include "foundation/XXSTRTABLE.h"
-#include "foundation/XXTEXT.h"
 
 // --- Start node = -------------------------------------------------------------------------
 
@@ -134,14 +133,7 @@ int32_t ExeActionGroup::doIt(XXINST* context, PXNode* node) {
 void ExeUDF::resolve(int32_t i, XXSTRING*) {
     const XXSTRING text = narrowParm(i);
     if (i == 0) {
-        long n = 0;
-        if (text.length() == 0) {
-            function = 0;
-        } else if (isInteger(text) && toLong(text, n)) {
-            function = int32_t(n);
-        } else {
-            Tracer("ExeUDF::setParm") << "AToI failure: " << text << endMsg;
-        }
+        intParm(0, "ExeUDF::setParm", 0, function);
     } else if (i == 1) {
         text1 = text;
     } else if (i == 2) {

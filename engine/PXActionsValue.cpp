@@ -5,7 +5,6 @@
 #include "engine/PXActions.h"
 #include "engine/PXEngine.h"
 #include "foundation/XXSTRTABLE.h"
-#include "foundation/XXTEXT.h"
 
 // --- Clear variable -----------------------------------------------------------------------
 
@@ -66,16 +65,7 @@ void CCounterAction::resolve(int32_t i, XXSTRING* errors) {
         if (e && counter < 0) notFound(errors, "counter", text);
     } else if (i == 1) {
         const bool increment = kind == PXACT::IncCounter;
-        if (text.length() == 0) {
-            value = increment ? 1 : 0;
-            return;
-        }
-        long n = 0;
-        if (!isInteger(text) || !toLong(text, n)) {
-            Tracer(title_) << "AToI failure: " << text << endMsg;
-            return;
-        }
-        value = int32_t(n);
+        intParm(1, title_, increment ? 1 : 0, value);
         // An increment of nothing would make the action pointless: it adds 1.
         if (increment && value == 0) value = 1;
     }

@@ -1,5 +1,8 @@
 // The common parameter handling of the engine's actions, the Xmitter kinds (Append to,
 // Send to) and the older output kinds that are upgraded to them.
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -137,6 +140,24 @@ XXSTRING CEngineAction::narrowParm(int32_t i) const {
     XXSTRING narrow;
     WToA(p.wide, narrow);
     return narrow;
+}
+
+void CEngineAction::intParm(int32_t i, const char* title, int32_t empty, int32_t& out) const {
+    const XXSTRING text = narrowParm(i);
+    if (text.length() == 0) {
+        out = empty;
+        return;
+    }
+    const char* digits = text.text()[0] == '-' ? text.text() + 1 : text.text();
+    bool decimal = *digits != 0;
+    for (const char* c = digits; *c && decimal; ++c) decimal = *c >= '0' && *c <= '9';
+    errno = 0;
+    const long long n = decimal ? std::strtoll(text.text(), nullptr, 10) : 0;
+    if (!decimal || errno == ERANGE || n < INT32_MIN || n > INT32_MAX) {
+        Tracer(title) << "AToI failure: " << text << endMsg;
+        return;
+    }
+    out = int32_t(n);
 }
 
 bool CEngineAction::boolParm(int32_t i) const {

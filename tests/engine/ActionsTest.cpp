@@ -66,8 +66,11 @@ TEST_F(ActionsTest, CounterValuesThatAreNoNumberAreReportedAndIgnored) {
     inc->setParm(1, "five", nullptr);
     EXPECT_TRUE(sink.sawError("AToI failure: five"));
     CAction* set = act(s, "SetCounter", {"d", "9"});
-    set->setParm(1, "x1", nullptr);
-    EXPECT_TRUE(sink.sawError("AToI failure: x1"));
+    // Letters, a minus sign inside, and a number past 32 bits are no counter values.
+    for (const char* bad : {"x1", "1-2", "-", "4294967301"}) {
+        set->setParm(1, bad, nullptr);
+        EXPECT_TRUE(sink.sawError(std::string("AToI failure: ") + bad)) << bad;
+    }
     scan("a");
     // Each kept the value it had.
     EXPECT_EQ(counterValue("c"), 15);
