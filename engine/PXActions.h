@@ -84,6 +84,9 @@ public:
     int32_t sourceCounter = -1;
     uint8_t send = 0;                 // "Send to": the target starts a new value
     uint8_t wideKind = 0;             // the wide kinds write 16-bit text
+    // A target or source was named but not found: the action does nothing.
+    bool unknownTarget = false;
+    bool unknownSource = false;
 
     // Send to or Append to, narrow or wide, as the kind says.
     explicit Xmitter(const PXActionKind& k);

@@ -189,11 +189,13 @@ void Xmitter::resolve(int32_t i, XXSTRING* errors) {
         destIndex = -1;
         targetVar = nullptr;
         targetSet = nullptr;
+        unknownTarget = false;
         // An empty target is the default destination, deliberately: nothing to report.
         if (text.length() == 0) return;
         if ((targetVar = e->findVariableValue(text))) return;
         if ((targetSet = e->findStringSet(text))) return;
         if ((destIndex = e->destinationIndex(text)) >= 0) return;
+        unknownTarget = true;
         notFound(errors, loadString(1287), text);
     } else if (i == 2) {
         sourceRef = -1;
@@ -201,12 +203,14 @@ void Xmitter::resolve(int32_t i, XXSTRING* errors) {
         sourceClient = nullptr;
         sourceSet = nullptr;
         sourceCounter = -1;
+        unknownSource = false;
         if (text.length() == 0) return;
         if ((sourceRef = e->nodeRefIndex(text)) >= 0) return;
         if ((sourceVar = e->findVariableValue(text))) return;
         if ((sourceClient = e->findSource(text))) return;
         if ((sourceSet = e->findStringSet(text))) return;
         if ((sourceCounter = e->counterIndex(text)) >= 0) return;
+        unknownSource = true;
         notFound(errors, sourceLabel(), text);
     }
 }
@@ -233,7 +237,7 @@ void Xmitter::rebuildSummary() {
 int32_t Xmitter::doIt(XXINST* context, PXNode* node) {
     PXEngine* e = eng();
     PXInst* run = runOf(context);
-    if (!e) return -2;
+    if (!e || unknownTarget || unknownSource) return -2;
 
     // 1. Where the output goes: a string set's last matched item decides for a set target.
     int32_t index = destIndex;

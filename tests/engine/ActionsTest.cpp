@@ -126,6 +126,16 @@ TEST_F(ActionsTest, SendToWithoutSourceOrPrefixWritesTheNodesText) {
     EXPECT_EQ(scan("xxabyy"), "ab");
 }
 
+TEST_F(ActionsTest, ANamedTargetOrSourceThatIsNotFoundWritesNothing) {
+    CaptureSink quiet;
+    PXNode* n = textNode(main(), "ab");
+    act(n, "Send to", {"", "<", "Bogus"});
+    act(n, "Append to", {"Nowhere", "", ""});
+    act(n, "Append to", {"Nowhere", "<", "ab"});
+    EXPECT_EQ(scan("xxabyy"), "");
+    EXPECT_EQ(dests.out(0), "");
+}
+
 TEST_F(ActionsTest, PrefixAndSourceArriveAsOneValue) {
     variable("V", "val");
     struct Row {
