@@ -58,6 +58,7 @@ bool Destinations::createTrace() {
 
 bool Destinations::createDefault() {
     auto dest = make<StreamDest>(defaultFile_.text(), defaultMode_);
+    if (dest) dest->setWrittenFiles(&written_);
     if (!dest) {
         TitledError e("Destinations::createDefault");
         e << "Unable to create default destination" << endMsg;

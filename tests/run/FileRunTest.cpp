@@ -96,6 +96,27 @@ TEST(FileRun, AFileAnotherProgramCreatesDuringTheRunIsBypassed) {
         << ws.read("late.log");
 }
 
+TEST(FileRun, TheDefaultOutputOfAnEarlierRunIsNotReadBack) {
+    // The second run truncates out.tmp and writes to it; it must not scan it as well.
+    Workspace ws;
+    ws.write("a.txt", "ERROR first\n");
+    DefinitionBuilder d;
+    d.log("self.log");
+    PXNode* error = d.textNode("ERROR");
+    d.nodeAction(error, "Append to", {"", "ERROR again\n"});
+    d.input("*.*");
+    std::filesystem::create_directory(ws.path("defs"));
+    const std::string def = d.save(ws.path("defs/self.QXD"));
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        RunResult r = runDefinition(def);
+        EXPECT_EQ(r.result, 2);
+        EXPECT_EQ(ws.read("out.tmp"), "ERROR again\n");
+    }
+    EXPECT_NE(ws.read("self.log").find("Bypassing: " + ws.path("out.tmp") + "\n"), std::string::npos)
+        << ws.read("self.log");
+}
+
 TEST(FileRun, WildcardOutputsAreNamedAfterEachInput) {
     Workspace ws;
     ws.write("in/report.txt", "ERROR r\n");
