@@ -1,8 +1,17 @@
 #include "run/MFClient.h"
 
+#include "definitions/PXClientSchema.h"
 #include "foundation/XXSTRTABLE.h"
 #include "run/PXClient.h"
 #include "run/TitledError.h"
+
+MFClient::MFClient(PXClient& client) : client_(client), files(client) {
+    PXClientChoosers choosers;
+    buildUrlsGrid(urlRows);
+    buildFoldersGrid(folderRows, choosers);
+    buildMessageOptionsGrid(messageOptions, choosers);
+    for (XXGRID* grid : {&urlRows, &folderRows, &messageOptions}) client.addInputGrid(*grid);
+}
 
 int32_t MFClient::run(PXInst& run, int32_t kind) {
     inputKind = kind;

@@ -7,6 +7,10 @@
 // missing is refused with an error naming the kind; an automatic choice that finds no input
 // rows at all and has no mail scanner runs the file scanner over no files, so that a
 // definition made only of phase actions still runs them.
+//
+// The input grids of URL and mail input ("URLs", "Folders", "Message options") are kept
+// here until their scanners are built, so that a definition that names such input keeps
+// its rows when it is read and saved, and its run is refused rather than run over files.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +28,7 @@ public:
     static constexpr int32_t fileInput = 2;
     static constexpr int32_t urls = 3;
 
-    explicit MFClient(PXClient& client) : client_(client), files(client) {}
+    explicit MFClient(PXClient& client);
 
     // Stores the kind and runs the client.
     int32_t run(PXInst& run, int32_t kind);
@@ -40,6 +44,9 @@ private:
 
 public:
     FileScanner files;
+    PXGrid urlRows;
+    PXGrid folderRows;
+    PXGrid messageOptions;
     std::unique_ptr<PXScanner> mailScanner;   // installed by hosts with mail input
     std::unique_ptr<PXScanner> httpScanner;   // installed by hosts with URL input
 };

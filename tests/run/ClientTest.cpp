@@ -3,6 +3,8 @@
 // run when preparation fails or the error limit ends it.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <cstring>
 #include <string>
 
@@ -132,8 +134,12 @@ TEST_F(ClientAccess, CountEnumerateAndGetInt) {
     int32_t type = 0, value = 0;
     ASSERT_EQ(client.enumerate(engineGrids, &name, &type, &value), 2);
     EXPECT_STREQ(name, "Log name");
-    ASSERT_EQ(client.enumerate(n - 2, &name, &type, &value), 2);
-    EXPECT_STREQ(name, "Files");
+    // The input grids come last: files, then those of URL and mail input.
+    const char* inputs[] = {"Files", "URLs", "Folders", "Message options"};
+    for (int32_t i = 0; i < 4; ++i) {
+        ASSERT_EQ(client.enumerate(n - 5 + i, &name, &type, &value), 2);
+        EXPECT_STREQ(name, inputs[i]);
+    }
     ASSERT_EQ(client.enumerate(n - 1, &name, &type, &value), 2);
     EXPECT_STREQ(name, "Node");
     EXPECT_EQ(type, 4);
@@ -161,13 +167,13 @@ TEST_F(ClientAccess, GrabbingReportsWhatIsMissing) {
     client.releaseGrid(grid);
     EXPECT_FALSE(grid->isLocked());
     EXPECT_EQ(client.grabGrid(1292), &client.pxEngine().variables);
-    EXPECT_EQ(client.grabGrid(2204), nullptr);
+    EXPECT_EQ(client.grabGrid(1066), nullptr);
     EXPECT_EQ(client.rowCount(2204), 0);
     EXPECT_EQ(client.rowCount(1040), 0);
     EXPECT_NE(client.grabENode("First"), nullptr);
     EXPECT_EQ(client.grabENode("Nobody"), nullptr);
     EXPECT_EQ(client.grabENode(5), nullptr);
-    EXPECT_EQ(sink.errors, (std::vector<std::string>{"PXClient::grabGrid :\nFolders",
+    EXPECT_EQ(sink.errors, (std::vector<std::string>{"PXClient::grabGrid :\nbuffer scanned",
                                                      "PXClient::grabENode(1) :\nengine->grabNode failure (Nobody)",
                                                      "PXClient::grabENode(2) :\nengine->grabNode failure"}));
 }
@@ -233,22 +239,17 @@ TEST(MFClientChoice, RowsOfTheInputGridsDecideAndMissingScannersAreRefused) {
     Workspace ws;
     CaptureSink sink;
     TestClient client;
-    PXGrid folders, urls;
-    folders.setTitle(2204);
-    folders.addFld(XXFLD_STR::gen, 2203, 255);
-    urls.setTitle(1291);
-    urls.addFld(XXFLD_STR::gen, 1290, 255);
-    client.addInputGrid(folders);
-    client.addInputGrid(urls);
     client.init();
     MFClient& inputs = client.inputs;
+    PXGrid& folders = inputs.folderRows;
+    PXGrid& urls = inputs.urlRows;
 
     EXPECT_EQ(inputs.resolvedKind(), MFClient::fileInput) << "nothing to read and no mail scanner";
     client.inputs.files.files.setText(1, 0, "*.txt");
     EXPECT_EQ(inputs.resolvedKind(), MFClient::fileInput);
-    urls.setText(0, 0, "http://localhost/");
+    urls.setText(1, 0, "http://localhost/");
     EXPECT_EQ(inputs.resolvedKind(), MFClient::urls);
-    folders.setText(0, 0, "Inbox");
+    folders.setText(2, 0, "Inbox");
     EXPECT_EQ(inputs.resolvedKind(), MFClient::mail);
 
     PXInst run;
@@ -264,6 +265,23 @@ TEST(MFClientChoice, RowsOfTheInputGridsDecideAndMissingScannersAreRefused) {
     EXPECT_EQ(client.runKind(run, MFClient::automatic), 2);
     EXPECT_EQ(counting.scans, 1);
     EXPECT_EQ(client.runMessage(), "counted");
+}
+
+TEST(MFClientChoice, ADefinitionFileWithUrlRowsKeepsThemAndIsNotRunOverFiles) {
+    Workspace ws;
+    CaptureSink sink;
+    ws.write("a.txt", "ERROR here\n");
+    DefinitionBuilder d;
+    d.textNode("ERROR");
+    d.input("a.txt");
+    const std::string def = d.save(ws.path("web.QXD"));
+    std::ofstream(def, std::ios::app) << "!\"URLs\" 1 \"http://localhost/\"\r\n";
+    RunResult r = runDefinition(def);
+    ASSERT_TRUE(r.loaded);
+    EXPECT_FALSE(sink.sawError("Invalid input"));
+    EXPECT_EQ(r.client->inputs.urlRows.rowCount(), 1);
+    EXPECT_TRUE(sink.sawError("URL input is not available in this program"));
+    EXPECT_EQ(r.client->shown(), std::vector<std::string>{}) << "nothing was scanned";
 }
 
 // --- the frame of a run ------------------------------------------------------------------
