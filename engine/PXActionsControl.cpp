@@ -1,6 +1,9 @@
 // The control kinds: Start node =, Run (and the older Scan), Execute action group,
 // Execute UDF, Return and Halt.
 #include "engine/PXActions.h"
+
+#include <vector>
+
 #include "engine/PXEngine.h"
 #include "foundation/XXINBUFWINDOW.h"
 #include "foundation/XXMEMBUF.h"
@@ -59,9 +62,11 @@ int32_t Run::doIt(XXINST* context, PXNode*) {
     if (!e || !run || !group) return -2;
     IXXINBUF* previous = run->buffer;
     if (sourceVar) {
-        // The variable's bytes as they are now, scanned in place.
+        // The variable's bytes as they are now. A copy: the group's own actions may change
+        // the variable while it is scanned, which would move or free its bytes.
+        const std::vector<unsigned char> bytes(sourceVar->getBytes(), sourceVar->getBytes() + sourceVar->getByteCount());
         XXMEMBUF memory;
-        memory.setData(sourceVar->getBytes(), sourceVar->getByteCount());
+        memory.setData(bytes.data(), int64_t(bytes.size()));
         memory.open(20);
         run->buffer = &memory;
         int32_t position = 0;

@@ -380,6 +380,17 @@ TEST_F(ActionsTest, RunScansAVariablesCurrentValue) {
     EXPECT_EQ(scan("[xbxb]"), "bb");
 }
 
+TEST_F(ActionsTest, RunOverAVariableThatItsGroupChangesScansTheValueItStartedWith) {
+    PXGraph* g = engine.nodeGroups.addGroup("grp");
+    PXNode* b = textNode(*g, "b");
+    emit(b);
+    // Each match makes the variable far longer, so its bytes move while they are scanned.
+    act(b, "Append to", {"V", std::string(300, 'x').c_str(), ""});
+    variable("V", std::string(200, 'b'));
+    actionRow(engine.preRunActions, "Run", {"grp", "V"});
+    EXPECT_EQ(scan(""), std::string(200, 'b'));
+}
+
 TEST_F(ActionsTest, RunScansWhatANodeMatched) {
     PXGraph* g = engine.nodeGroups.addGroup("grp");
     emit(textNode(*g, "b"));

@@ -3,9 +3,8 @@
 // run when preparation fails or the error limit ends it.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "run/ConsoleInst.h"
