@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/ClientSource.h"
 #include "engine/PXActions.h"
@@ -61,8 +62,11 @@ public:
     // destination (the default destination when the index has none) and flushed.
     void nodeText(IXXINBUF& buffer, const PXNode& node) {
         if (variable_) {
+            // Gathered first: the variable takes them in one append, not one per byte.
+            std::vector<unsigned char> matched;
             copyMatchedBytes(buffer, node.matchStart, node.matchLength,
-                             [v = variable_](unsigned char b) { v->appendBytes(&b, 1); });
+                             [&matched](unsigned char b) { matched.push_back(b); });
+            bytes(matched.data(), int32_t(matched.size()));
             return;
         }
         Destination* d = destination();
