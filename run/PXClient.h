@@ -195,6 +195,8 @@ private:
                       bool isText);
     // Preparation, the graph check and the run body; 2 when scanned.
     int32_t runSteps(PXInst& run);
+    // Prepares the engine for a run and reports the definition's errors; true when usable.
+    bool prepareForRun();
     // The end of a run that an abort exception cut short.
     void abortRun(PXInst& run, const XXSTRING& reason);
 

@@ -66,13 +66,7 @@ int32_t PXClient::run(PXInst& run) {
 int32_t PXClient::runSteps(PXInst& run) {
     int32_t result = 0;
     if (engine_) {
-        const bool usable = engine_->prepare(false) == 2;
-        if (const int32_t n = engine_->errorCount(); n > 0) {
-            Error e;
-            e << loadString(1094) << ":";
-            for (int32_t i = 0; i < n; ++i) e << "\n" << engine_->errorText(i);
-            e << endMsg;
-        }
+        const bool usable = prepareForRun();
         bool startable = true;
         if (engine_->nodeCount() == 0) {
             message(loadString(1048));
@@ -95,6 +89,18 @@ int32_t PXClient::runSteps(PXInst& run) {
         }
     }
     return result;
+}
+
+bool PXClient::prepareForRun() {
+    if (!engine_) return false;
+    const bool usable = engine_->prepare(false) == 2;
+    if (const int32_t n = engine_->errorCount(); n > 0) {
+        Error e;
+        e << loadString(1094) << ":";
+        for (int32_t i = 0; i < n; ++i) e << "\n" << engine_->errorText(i);
+        e << endMsg;
+    }
+    return usable;
 }
 
 void PXClient::addToRunMessage(const char* part) {
@@ -163,6 +169,11 @@ void PXClient::runProcessors(XXGRID& grid, PXInst& run, bool pre) {
             continue;
         }
         if (!fresh->load(name)) continue;
+        if (!fresh->prepareForRun()) {
+            XXMSG log(2);
+            log << loadString(pre ? 1088 : 1089) << " (" << name << ") skipped - the definition has errors" << toLog;
+            continue;
+        }
         XXSTRING note;
         note << loadString(pre ? 1088 : 1089) << " (" << name << ") ...";
         message(note);

@@ -211,12 +211,19 @@ TEST(FileRun, ProcessorsRunBeforeAndAfterAndAChainBackToARunningDefinitionIsCut)
     post.preProcessor((dir + "/main.QXD").c_str());
     post.save(ws.path("post.QXD"));
 
+    DefinitionBuilder broken;
+    broken.refNode("NoSuchPattern");
+    grep(broken, "gen/broken.txt");
+    broken.input("src/*.txt");
+    broken.save(ws.path("broken.QXD"));
+
     DefinitionBuilder main;
     main.log("main.log");
     grep(main, "result.txt");
     main.input("gen/*.txt");
     main.preProcessor("");
     main.preProcessor((dir + "/missing.QXD").c_str());
+    main.preProcessor((dir + "/broken.QXD").c_str());   // errors: not run
     main.preProcessor((dir + "/pre").c_str());   // the definition extension is supplied
     main.postProcessor((dir + "/post.QXD").c_str());
     RunResult r = runDefinition(main.save(ws.path("main.QXD")));
@@ -226,6 +233,7 @@ TEST(FileRun, ProcessorsRunBeforeAndAfterAndAChainBackToARunningDefinitionIsCut)
     // made.txt was written before the main run began, so it is scanned, not bypassed.
     EXPECT_EQ(ws.read("result.txt"), "made.txt:: disk\n");
     EXPECT_EQ(ws.read("post.txt"), "done");
+    EXPECT_FALSE(ws.exists("gen/broken.txt"));
     EXPECT_EQ(normalisedLog(ws.read("main.log"), dir), golden("processors.log"));
     EXPECT_EQ(r.client->shown(),
               withDir({"Pre-processing (<DIR>/pre) ...", " Scanning <DIR>/src/x.txt", "Files scanned:  1",
