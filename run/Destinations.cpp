@@ -44,7 +44,7 @@ int32_t Destinations::clear() {
 }
 
 bool Destinations::createTrace() {
-    auto dest = make<StreamDest>(traceFileName_.text(), StreamDest::createMode);
+    auto dest = make<StreamDest>(traceFileName_.text(), traceMode_);
     if (dest) dest->setWrittenFiles(&written_);
     if (!dest) {
         TitledError e("Destinations::createTrace");

@@ -62,6 +62,9 @@ public:
     bool wroteDuringRun(const char* path) const;
 
     void setTraceFileName(const char* name) { traceFileName_ = name; }
+    // How the trace file is opened at its first write: created anew, or appended to (the
+    // runs of pre- and post-processors add to the trace of the run they serve).
+    void setTraceMode(int32_t mode) { traceMode_ = mode; }
     // The file and open mode of the default destination made by the next synch or first use
     // ("out.tmp", created anew, unless a host says otherwise).
     void setDefaultFile(const char* name, int32_t mode) {
@@ -90,6 +93,7 @@ private:
     int32_t defaultIdx_ = -1;
     int32_t traceIdx_ = -1;
     XXSTRING traceFileName_;
+    int32_t traceMode_ = 8;     // StreamDest::createMode
     XXSTRING defaultFile_{defaultFileName};
     int32_t defaultMode_ = 8;   // StreamDest::createMode
     IQXDB* db_ = nullptr;

@@ -8,6 +8,7 @@
 #include "foundation/XXSTRTABLE.h"
 #include "foundation/XXTEXT.h"
 #include "run/PXClient.h"
+#include "run/StreamDest.h"
 #include "run/TitledError.h"
 
 namespace {
@@ -154,6 +155,7 @@ void PXClient::runProcessors(XXGRID& grid, PXInst& run, bool pre) {
     fresh->debugSwitch = debugSwitch;
     fresh->traceSwitch = traceSwitch;
     fresh->init();
+    fresh->dests_.setTraceMode(StreamDest::appendMode);
 
     int32_t ran = 0;
     for (int32_t r = 0; r < grid.rowCount(); ++r) {

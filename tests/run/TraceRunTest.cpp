@@ -10,7 +10,8 @@ namespace {
 
 // "<" starts a block; the run of bytes after it that are neither "<" nor a line end is the
 // second node.
-std::string traceDefinition(Workspace& ws, const char* input) {
+std::string traceDefinition(Workspace& ws, const char* input, const char* name = "trace.QXD",
+                            const char* postProcessor = nullptr) {
     DefinitionBuilder d;
     d.set8("NotOpen", {{32, 59}, {61, 255}});
     d.pattern("Rest", {{"NotOpen", 1, 20}});
@@ -18,7 +19,8 @@ std::string traceDefinition(Workspace& ws, const char* input) {
     PXNode* word = d.refNode("Rest", "Word");
     d.link(open, word);
     if (input) d.input(input);
-    return d.save(ws.path("trace.QXD"));
+    if (postProcessor) d.postProcessor(postProcessor);
+    return d.save(ws.path(name));
 }
 
 void traceOn(TestClient& c) { c.traceSwitch = true; }
@@ -53,6 +55,22 @@ TEST(TraceRun, EachTracedRunReplacesTheTraceAndAnUntracedRunLeavesIt) {
     runDefinition(def, traceOn);
     EXPECT_EQ(ws.read("QuillonTrace.htm"), first);
     EXPECT_EQ(first.find("<html>"), 0u);
+}
+
+TEST(TraceRun, APostProcessorAddsItsTraceToTheRunsTrace) {
+    Workspace ws;
+    ws.write("a.txt", "<main\n");
+    ws.write("b.txt", "<post\n");
+    runDefinition(traceDefinition(ws, "a.txt"), traceOn);
+    const std::string alone = ws.read("QuillonTrace.htm");
+    const std::string post = traceDefinition(ws, "b.txt", "post.QXD");
+    runDefinition(traceDefinition(ws, "a.txt", "main.QXD", post.c_str()), traceOn);
+    const std::string both = ws.read("QuillonTrace.htm");
+    ASSERT_EQ(both.compare(0, alone.size(), alone), 0) << both;
+    const std::string added = both.substr(alone.size());
+    EXPECT_EQ(added.find(golden("trace-head.htm")), 0u) << added;
+    EXPECT_NE(added.find(ws.path("b.txt")), std::string::npos) << added;
+    EXPECT_NE(added.find("post"), std::string::npos) << added;
 }
 
 TEST(TraceRun, ATraceThatCannotBeOpenedIsLoggedOnceAndTheRunGoesOn) {
