@@ -1,10 +1,12 @@
 // The value kinds: Clear variable, Output table row, Increment counter, Set counter and
 // Execute SQL.
 #include <string>
+#include <vector>
 
 #include "engine/PXActions.h"
 #include "engine/PXEngine.h"
 #include "foundation/XXSTRTABLE.h"
+#include "foundation/codepage.h"
 
 // --- Clear variable -----------------------------------------------------------------------
 
@@ -102,7 +104,17 @@ void ExeSQL::resolve(int32_t i, XXSTRING* errors) {
 int32_t ExeSQL::doIt(XXINST*, PXNode*) {
     PXEngine* e = eng();
     if (!e || !e->dests() || !variable) return -2;
-    const std::string statement(reinterpret_cast<const char*>(variable->getBytes()), size_t(variable->getByteCount()));
+    // A wide variable holds 16-bit text: the statement is its narrow form.
+    const unsigned char* bytes = variable->getBytes();
+    const size_t n = size_t(variable->getByteCount());
+    std::string statement;
+    if (variable->isWide()) {
+        std::vector<XXWCHAR> units(n / 2);
+        for (size_t i = 0; i < units.size(); ++i) units[i] = XXWCHAR(bytes[2 * i] | bytes[2 * i + 1] << 8);
+        statement = wideToNarrow(units.data(), units.size());
+    } else {
+        statement.assign(reinterpret_cast<const char*>(bytes), n);
+    }
     e->dests()->exeSQL(statement.c_str());
     return -2;
 }

@@ -349,6 +349,13 @@ TEST_F(ActionsTest, SqlAndTableRowsGoToTheDestinations) {
     act(s, "Output table row", {"lines"});
     scan("a");
     EXPECT_EQ(dests.calls, (std::vector<std::string>{"sql DELETE FROM t", "event 4 1"}));
+
+    // A wide variable's statement goes out as narrow text, not cut at its first zero byte.
+    dests.calls.clear();
+    variable("W", "", "Wide string")->setValue(u"DELETE FROM w");
+    act(s, "Execute SQL", {"W"});
+    scan("a");
+    EXPECT_EQ(dests.calls.back(), "sql DELETE FROM w");
 }
 
 TEST_F(ActionsTest, ClearVariable) {
