@@ -46,7 +46,7 @@ int32_t FileScanner::scan(PXInst& run) {
             fileDate_.setText(input.fileDate(0));
             fileDateTime_.setText(input.fileDateTime(0));
             // Made after the run began, or written by this run however close in time.
-            if (input.createdAfter(client_.runStartTime()) || client_.destinations().wroteDuringRun(path)) {
+            if (input.createdAfter(client_.runStartTime()) || client_.wroteDuringRun(path)) {
                 XXMSG log(2);
                 log << loadString(1076) << ": " << path << toLog;
             } else {

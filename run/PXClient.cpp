@@ -179,6 +179,12 @@ bool PXClient::readDefinition() {
     return engine_ && engine_->prepare(true) == 2;
 }
 
+bool PXClient::wroteDuringRun(const char* path) const {
+    for (const PXClient* c = this; c; c = c->parent_)
+        if (c->dests_.wroteDuringRun(path)) return true;
+    return false;
+}
+
 bool PXClient::isRunningDefinition(const char* path) const {
     const XXSTRING wanted = canonicalPath(resolveDefinition(path));
     if (wanted.length() == 0) return false;

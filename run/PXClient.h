@@ -156,6 +156,9 @@ public:
     PXClientCallback& callbackObject() { return callback_; }
     // The client that runs this one as a pre- or post-processor, or null.
     PXClient* parent() const { return parent_; }
+    // This run, or a run it serves as a pre- or post-processor, wrote `path` (an output or
+    // a log): it is not read back.
+    bool wroteDuringRun(const char* path) const;
 
     XXSTRING appTag{"Quillon"};
     XXSTRING appTitle{"Quillon"};

@@ -211,6 +211,12 @@ TEST(FileRun, ProcessorsRunBeforeAndAfterAndAChainBackToARunningDefinitionIsCut)
     post.preProcessor((dir + "/main.QXD").c_str());
     post.save(ws.path("post.QXD"));
 
+    // Reads the logs there are: not the main run's, which is being written.
+    DefinitionBuilder logs;
+    grep(logs, "gen/logs.txt", "Logs");
+    logs.input("*.log");
+    logs.save(ws.path("logs.QXD"));
+
     DefinitionBuilder broken;
     broken.refNode("NoSuchPattern");
     grep(broken, "gen/broken.txt");
@@ -224,6 +230,7 @@ TEST(FileRun, ProcessorsRunBeforeAndAfterAndAChainBackToARunningDefinitionIsCut)
     main.preProcessor("");
     main.preProcessor((dir + "/missing.QXD").c_str());
     main.preProcessor((dir + "/broken.QXD").c_str());   // errors: not run
+    main.preProcessor((dir + "/logs.QXD").c_str());
     main.preProcessor((dir + "/pre").c_str());   // the definition extension is supplied
     main.postProcessor((dir + "/post.QXD").c_str());
     RunResult r = runDefinition(main.save(ws.path("main.QXD")));
@@ -236,7 +243,8 @@ TEST(FileRun, ProcessorsRunBeforeAndAfterAndAChainBackToARunningDefinitionIsCut)
     EXPECT_FALSE(ws.exists("gen/broken.txt"));
     EXPECT_EQ(normalisedLog(ws.read("main.log"), dir), golden("processors.log"));
     EXPECT_EQ(r.client->shown(),
-              withDir({"Pre-processing (<DIR>/pre) ...", " Scanning <DIR>/src/x.txt", "Files scanned:  1",
+              withDir({"Pre-processing (<DIR>/logs.QXD) ...", " Scanning <DIR>/main.log", "Files scanned:  1",
+                       "Pre-processing (<DIR>/pre) ...", " Scanning <DIR>/src/x.txt", "Files scanned:  1",
                        " Scanning <DIR>/gen/made.txt", "Post-processing (<DIR>/post.QXD) ...", "Files scanned:  0",
                        "Processing complete - view log for information", "Files scanned:  1"},
                       dir));
