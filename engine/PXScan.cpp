@@ -254,6 +254,10 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
                 result = int32_t(buffer->getBaseOffset() + p + length - a0);
                 ended = true;
             }
+            // A walk that goes round nodes matching nothing ends here, before the progress
+            // guard, so that the guard moves the search past where it began.
+            stillSteps = length == 0 ? stillSteps + 1 : 0;
+            if (choice && choiceLength == 0 && stillSteps > noProgressLimit) choice = nullptr;
             // f. Progress guard. An empty match at the very end of the input ends the scan
             // too: searching again would only find the same empty match there once more.
             if (length == 0 && !choice) {
@@ -269,9 +273,6 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
             // g.
             p += length;
             if (links == 0) ++run.matchCount;
-            // A walk that goes round nodes matching nothing ends here.
-            stillSteps = length == 0 ? stillSteps + 1 : 0;
-            if (choice && choiceLength == 0 && stillSteps > noProgressLimit) choice = nullptr;
             // h.
             current = choice;
             length = choiceLength;

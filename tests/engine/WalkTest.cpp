@@ -244,6 +244,29 @@ TEST_F(WalkTest, WalkRoundNodesThatMatchNothingEnds) {
     EXPECT_LT(counterValue("steps"), 20);
 }
 
+TEST_F(WalkTest, AnEmptyStartMatchThatLinksRoundToItselfStillMovesOn) {
+    // The start node matches nothing at every position and its link takes it round again.
+    set8("SP", {{' ', -1}});
+    pattern("E", {{"SP", 0, 3}});
+    PXNode* e = refNode(main(), "E");
+    link(e, e);
+    emit(e);
+    counter("steps", 0);
+    act(e, "IncCounter", {"steps"});
+    EXPECT_EQ(scan("a b"), " ");
+    EXPECT_GT(counterValue("steps"), 0);
+    EXPECT_LT(counterValue("steps"), 40);
+
+    // A start node that can only match nothing, linked to itself.
+    main().clear();
+    pattern("Z", {{"SP", 0, 0}});
+    PXNode* n = refNode(main(), "Z");
+    link(n, n);
+    act(n, "IncCounter", {"steps"});
+    scan("xyz");
+    EXPECT_LT(counterValue("steps"), 80);
+}
+
 // --- a file-backed buffer against the same bytes in memory --------------------------------
 
 class WindowTest : public WalkTest {
