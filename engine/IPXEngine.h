@@ -75,6 +75,8 @@ public:
     virtual PXNode* grabNode(const char* tag) = 0;
     virtual PXNode* grabNode(int32_t number) = 0;
     virtual void releaseNode(PXNode* node) = 0;
+    // A node was changed during a run (its text or strings set by name).
+    virtual void definitionChanged() = 0;
 
     // Phase 1 (run begin: trace head, pre-run actions) or 6 (run end: post-run actions,
     // trace tail); 2.

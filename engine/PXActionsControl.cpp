@@ -19,7 +19,11 @@ void StartNodeEq::resolve(int32_t i, XXSTRING* errors) {
 }
 
 int32_t StartNodeEq::doIt(XXINST*, PXNode*) {
-    if (graph && target) graph->setNode1(target);
+    if (!graph || !target) return -2;
+    graph->setNode1(target);
+    // A node that calls this group was searched for by the group's start node.
+    PXEngine* e = eng();
+    if (e && graph != &e->nodeGroups.main) e->definitionChanged();
     return -2;
 }
 

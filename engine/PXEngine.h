@@ -83,9 +83,10 @@ public:
     int32_t runActions(CActions& list, PXInst& run, PXNode* node, PXGraph* graph);
     // Turns the start-node search's fast skips off (tests compare both ways).
     void setFastSearch(bool on) { fastSearch_ = on; }
-    // The definition changed during a run (a node's text set by a host): the fast forms of
-    // the matchers are made again at the next walk.
-    void definitionChanged() { dropFastTables(); }
+    // The definition changed during a run (a node's text set by a host, a node group's start
+    // node moved): walks under way go on with the plain matchers, and the fast forms are
+    // made again at the next stream.
+    void definitionChanged() override { fastStale_ = true; }
 
     // --- run-time tables (rebuilt by every prepare) --------------------------------------
     const std::vector<PXSet8>& sets8Table() const { return sets8_; }
@@ -146,6 +147,7 @@ private:
     void dropFastTables() {
         fast_.clear();
         plans_.clear();
+        fastStale_ = false;
     }
 
     std::vector<PXSet8> sets8_;
@@ -162,6 +164,7 @@ private:
     PXSearchPlans plans_;
     PXFastTables fast_;
     bool fastSearch_ = true;
+    bool fastStale_ = false;   // the fast tables no longer fit the definition
 
     IDests* dests_ = nullptr;
     IPXSources* sources_ = nullptr;

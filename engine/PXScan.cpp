@@ -81,6 +81,7 @@ int32_t PXEngine::scanStream(PXInst& run) {
     IXXINBUF* buffer = run.buffer;
     if (!buffer) return 0;
     buffer->open(20);
+    if (fastStale_) dropFastTables();
     if (run.trace) trace_.streamHeading(buffer->streamName());
     PXGraphIter graphs(nodeGroups);
     while (PXGraph* g = graphs.next()) g->resetStream();
@@ -157,9 +158,16 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
     (void)caller;
     const int32_t noProgressLimit = graph->nodeCount() + 1;
     // The fast forms of the matchers, for a plain buffer.
-    auto* plain = fastSearch_ ? dynamic_cast<XXINBUF*>(buffer) : nullptr;
+    auto* plain = fastSearch_ && !fastStale_ ? dynamic_cast<XXINBUF*>(buffer) : nullptr;
     PXFastGraph* fg = plain ? &fast_.graph(*graph, plans_) : nullptr;
-    auto fastOf = [fg](const PXNode* n) -> const PXFastNode* {
+    // After anything that may have changed the definition: the plain matchers from here on.
+    auto checkStale = [&] {
+        if (fastStale_) {
+            plain = nullptr;
+            fg = nullptr;
+        }
+    };
+    auto fastOf = [&fg](const PXNode* n) -> const PXFastNode* {
         return fg && n->number >= 0 && size_t(n->number) < fg->nodes.size() ? &fg->nodes[size_t(n->number)] : nullptr;
     };
     int32_t startId = 0;
@@ -254,6 +262,7 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
                 result = int32_t(buffer->getBaseOffset() + p + length - a0);
                 ended = true;
             }
+            checkStale();
             // A walk that goes round nodes matching nothing ends here, before the progress
             // guard, so that the guard moves the search past where it began.
             stillSteps = length == 0 ? stillSteps + 1 : 0;
@@ -289,6 +298,7 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
                     runActions(choice->actions, run, choice, graph);
                     if (buffer->failed()) ended = true;
                 }
+                checkStale();
             }
             // i.
             if (run.haltRequested()) ended = true;

@@ -201,6 +201,7 @@ int32_t PXClient::setByName(const char* grid, const char* key, int32_t field, co
         if (!node) return 0;
         const int32_t result = setNodeAttribute(*node, field, data, length, !isText);
         engine_->releaseNode(node);
+        if (result == 2) engine_->definitionChanged();
         return result;
     }
     XXGRID* g = findGridByName(name);

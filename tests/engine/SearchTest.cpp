@@ -141,6 +141,34 @@ TEST_F(SearchTest, NodeGroupStartNode) {
     compare("abc");
 }
 
+TEST_F(SearchTest, NodeGroupWhoseStartNodeMovesDuringTheScan) {
+    PXGraph* g = engine.nodeGroups.addGroup("grp");
+    PXNode* ga = textNode(*g, "a", "GA");
+    PXNode* gb = textNode(*g, "b", "GB");
+    act(ga, "Start node =", {"GB"});
+    act(ga, "Return", {});
+    act(gb, "Return", {});
+    PXNode* n = refNode(main(), "grp");
+    PXNode* m = textNode(main(), "m");
+    link(n, m);
+    link(m, refNode(main(), "grp"));
+    observe(n);
+    observe(m);
+    ASSERT_EQ(prepare(), 2) << joined(errors());
+    // Each scan begins with the group's first start node.
+    TempDir dir;
+    for (int32_t window : {0, 37}) {
+        SCOPED_TRACE(window);
+        std::string seen[2];
+        for (bool fast : {false, true}) {
+            g->setNode1(ga);
+            seen[fast] = scanWith("xamaxxbmbxxamb", fast, window, dir);
+        }
+        EXPECT_EQ(seen[1], seen[0]);
+        EXPECT_EQ(seen[0].substr(0, seen[0].find('@')), "a|m|b|m|b|");
+    }
+}
+
 TEST_F(SearchTest, SetSequenceSkipsNeverPassAMatch) {
     // The plan alone: every position the skip passes over fails the plain rule.
     set8("D", {{'0', '9'}});
