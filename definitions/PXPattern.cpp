@@ -27,11 +27,18 @@ bool lastWindow(XXINBUF& b) { return !b.getStream() || b.atEnd() || b.getCount()
 // stream's last window fails without marking the buffer failed while a byte remains at p.
 // Otherwise one text too long for the last few bytes would end the search there, and a
 // shorter item or a later start there would never be found.
-bool available(IXXINBUF& buffer, int32_t p, int32_t n) {
+bool pastTheLastWindow(IXXINBUF& buffer, int32_t p, int32_t n) {
     if (n > 1 && p >= 0 && int64_t(p) + n > buffer.getCount())
         if (auto* plain = dynamic_cast<XXINBUF*>(&buffer); plain && lastWindow(*plain) && p < plain->getCount())
-            return false;
-    return buffer.iChk(p, n);
+            return true;
+    return false;
+}
+
+bool available(IXXINBUF& buffer, int32_t p, int32_t n) { return !pastTheLastWindow(buffer, p, n) && buffer.iChk(p, n); }
+
+// The same for a position the window's slides move (*p is not registered).
+bool available(IXXINBUF& buffer, int32_t* p, int32_t n) {
+    return !pastTheLastWindow(buffer, *p, n) && buffer.iChk(p, n);
 }
 
 }  // namespace
@@ -116,7 +123,9 @@ int32_t PatternSet::match(IXXINBUF& buffer, int32_t& position) {
             if (next) {
                 const int32_t nw = next->width();
                 if (nw <= 0) break;
-                if (buffer.iChk(&q, nw) && next->contains(buffer.bytes() + q)) break;
+                // Whether the next element could start here: a look, which must not end the
+                // search when that element is wider than what is left.
+                if (available(buffer, &q, nw) && next->contains(buffer.bytes() + q)) break;
             }
             q += w;
         }

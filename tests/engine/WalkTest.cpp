@@ -244,6 +244,20 @@ TEST_F(WalkTest, WalkRoundNodesThatMatchNothingEnds) {
     EXPECT_LT(counterValue("steps"), 20);
 }
 
+TEST_F(WalkTest, ALookAtAWideNextElementNearTheEndDoesNotEndTheSearch) {
+    // After "aa" the pattern looks whether its next element (six bytes) starts there: only
+    // three bytes are left, which is no reason to stop looking for later matches.
+    set8("A", {{'a', -1}});
+    variable("V", "123456");
+    pattern("P", {{"A", 1, 3}, {"V", 0, 0}});
+    PXNode* c = textNode(main(), "c");
+    PXNode* p = refNode(main(), "P");
+    link(c, p);
+    emitBar(c);
+    emitBar(p);
+    EXPECT_EQ(scan("caabc"), "c|aa|c|");
+}
+
 TEST_F(WalkTest, AnEmptyStartMatchThatLinksRoundToItselfStillMovesOn) {
     // The start node matches nothing at every position and its link takes it round again.
     set8("SP", {{' ', -1}});
