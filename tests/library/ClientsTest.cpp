@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <latch>
 #include <string>
 #include <thread>
@@ -53,9 +54,14 @@ TEST_F(Clients, StatusFollowsTheLastLoad) {
     EXPECT_EQ(c->status(), 2);
     EXPECT_EQ(c->load(dir.file("Missing").c_str()), 0);
     EXPECT_EQ(c->status(), 0);
-    // Nothing is scanned without a definition, but the call still completes.
+    // Nothing is scanned without a definition, but the call still completes and writes
+    // the log lines of a run, in the default log of the current directory.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
     EXPECT_EQ(c->scan("ALERT\n", 6), 2);
+    std::filesystem::current_path(previous);
     EXPECT_EQ(c.value("Variables", "Total", 2), "");
+    EXPECT_NE(TempDir::read(dir.file("Log.tmp")).find("run complete"), std::string::npos);
     takeMessages();
 }
 
