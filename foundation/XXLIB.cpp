@@ -15,6 +15,7 @@ bool XXLIB::load() {
     if (failed_ || fileName_.length() == 0) return false;
     // RTLD_LOCAL keeps each library's symbols to itself, as separate modules are.
     handle_ = dlopen(fileName_.text(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_ && !fallback_.empty()) handle_ = dlopen(fallback_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         failed_ = true;
         Error e;

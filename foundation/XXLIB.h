@@ -2,13 +2,17 @@
 //
 // Loading does nothing when the library is already loaded, when an earlier attempt of this
 // holder failed, or when the name is empty. A failure is reported once, "Unable to load "
-// followed by the file name that was tried, and the holder does not try again until it is
-// given a new name. Symbols are looked up by their C name. Unloading closes the library and
-// forgets the handle (the failed mark stays).
+// followed by the file name, and the holder does not try again until it is given a new
+// name. A holder may also have a fallback path, tried when the platform's library search
+// does not find the name (a library looked for on the search path, then beside the
+// program). Symbols are looked up by their C name. Unloading closes the library and forgets
+// the handle (the failed mark stays).
 //
 // The extension library, the database library, the HTTP library and the messaging layer
 // are all bound through this holder.
 #pragma once
+
+#include <string>
 
 #include "foundation/XXSTRING.h"
 
@@ -23,6 +27,8 @@ public:
 
     // A new name (unloads the old library and clears the failed mark).
     void setFileName(const char* fileName);
+    // The path tried when the name itself does not load ("" none).
+    void setFallback(const std::string& path) { fallback_ = path; }
     const char* fileName() const { return fileName_.text(); }
 
     // True when the library is loaded after the call.
@@ -36,6 +42,7 @@ public:
 
 private:
     XXSTRING fileName_;
+    std::string fallback_;
     void* handle_ = nullptr;
     bool failed_ = false;
 };

@@ -33,16 +33,12 @@ int32_t MFClient::scan(PXInst& run) {
     case mail:
         if (mailScanner) return mailScanner->scan(run);
         break;
-    case urls:
-        if (httpScanner) return httpScanner->scan(run);
-        break;
+    case urls: return http.scan(run);
     default: break;
     }
     TitledError e("MFClient::scan");
     if (kind == mail)
         e << "Mail input is not available in this program";
-    else if (kind == urls)
-        e << "URL input is not available in this program";
     else
         e << "Unknown input kind: " << kind;
     e << endMsg;

@@ -2,21 +2,22 @@
 //
 // The input kind of a run is 1 mail, 2 files, 3 URLs, or 0 to choose from the definition:
 // mail when the "Folders" grid has rows, else URLs when "URLs" has rows, else files when
-// "Files" has rows, else mail. The file scanner is always here; the mail and URL scanners
-// are installed by the hosts that have them. A run that asks for a kind whose scanner is
+// "Files" has rows, else mail. The file and URL scanners are always here; the mail scanner
+// is installed by the hosts that have it. A run that asks for a kind whose scanner is
 // missing is refused with an error naming the kind; an automatic choice that finds no input
 // rows at all and has no mail scanner runs the file scanner over no files, so that a
 // definition made only of phase actions still runs them.
 //
-// The input grids of URL and mail input ("URLs", "Folders", "Message options") are kept
-// here until their scanners are built, so that a definition that names such input keeps
-// its rows when it is read and saved, and its run is refused rather than run over files.
+// The input grids of mail input ("Folders", "Message options") are kept here until its
+// scanner is built, so that a definition that names such input keeps its rows when it is
+// read and saved, and its run is refused rather than run over files.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
 #include "run/FileScanner.h"
+#include "run/HTTPScanner.h"
 #include "run/PXScanner.h"
 
 class PXClient;
@@ -45,8 +46,8 @@ private:
 public:
     FileScanner files;
     PXGrid urlRows;
+    HTTPScanner http{client_, urlRows};
     PXGrid folderRows;
     PXGrid messageOptions;
     std::unique_ptr<PXScanner> mailScanner;   // installed by hosts with mail input
-    std::unique_ptr<PXScanner> httpScanner;   // installed by hosts with URL input
 };
