@@ -146,6 +146,15 @@ QUILCORE_EXTERN(int32_t) QNLib__runFiles(const char* const* patterns, int32_t co
                                          int32_t* filesPerPattern);
 
 /*
+ * Runs the loaded definition over the `count` web pages named by `urls` (http:// or
+ * https://), in that order, instead of its own input rows, whatever other input the
+ * definition names; its rows are back in place afterwards. Each page is fetched with the HTTP
+ * library (libqnhttp.so) and scanned as one input stream; the status of each fetch goes to the
+ * run log. Returns 2 when the run has finished, 0 when `count` is negative or a URL is NULL.
+ */
+QUILCORE_EXTERN(int32_t) QNLib__runURLs(const char* const* urls, int32_t count);
+
+/*
  * Progress of file input: called after every input file of the library's client's runs
  * with the number of files done and the bytes they held so far (NULL: no calls). 2.
  */

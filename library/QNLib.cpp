@@ -279,15 +279,30 @@ int32_t QNLib::runFiles(const std::vector<std::string>& patterns, std::vector<in
         filesPerPattern->clear();
         for (const std::string& pattern : patterns) filesPerPattern->push_back(filesMatching(pattern.c_str()));
     }
-    PXGrid& rows = scanners_.files.files;
+    return runOver(scanners_.files.files, MFClient::fileInput, [&](PXGrid& rows) {
+        for (size_t i = 0; i < patterns.size(); ++i) setFileRow(rows, int32_t(i), patterns[i].c_str());
+    });
+}
+
+int32_t QNLib::runURLs(const std::vector<std::string>& urls) {
+    init();
+    return runOver(scanners_.urlRows, MFClient::urls, [&](PXGrid& rows) {
+        for (size_t i = 0; i < urls.size(); ++i) {
+            rows.setText(HTTPScanner::scanCol, int32_t(i), "1");
+            rows.setText(HTTPScanner::urlCol, int32_t(i), urls[i].c_str());
+        }
+    });
+}
+
+int32_t QNLib::runOver(PXGrid& rows, int32_t kind, const std::function<void(PXGrid&)>& fill) {
     ScopedRows keep(rows);
     rows.clearRows();
-    for (size_t i = 0; i < patterns.size(); ++i) setFileRow(rows, int32_t(i), patterns[i].c_str());
-    const int32_t kind = scanners_.inputKind;
-    scanners_.inputKind = MFClient::fileInput;
+    fill(rows);
+    const int32_t previous = scanners_.inputKind;
+    scanners_.inputKind = kind;
     bufferMode_ = false;
     runOnce();
-    scanners_.inputKind = kind;
+    scanners_.inputKind = previous;
     return 2;
 }
 

@@ -15,8 +15,8 @@
 //
 // For command-line hosts a client also takes per-run settings: the trace switch, a log
 // name that stands in for the definition's, where output without a destination goes, file
-// patterns that replace the definition's own inputs for one run, and a callback after every
-// input file.
+// patterns or URLs that replace the definition's own inputs for one run, and a callback
+// after every input file.
 //
 // Not copyable: a client owns a loaded definition and its libraries.
 #pragma once
@@ -82,6 +82,9 @@ public:
     // are put back afterwards. `filesPerPattern` (may be empty) receives each pattern's number of
     // matching files, counted before the run. 2.
     int32_t runFiles(const std::vector<std::string>& patterns, std::vector<int32_t>* filesPerPattern);
+    // Runs over `urls` (in this order) instead of the definition's input rows, with URL input;
+    // the rows are put back afterwards. 2.
+    int32_t runURLs(const std::vector<std::string>& urls);
     // Called after every input file of a run with the files done and their bytes.
     using ProgressFn = std::function<void(int32_t files, int64_t bytes)>;
     void setProgress(ProgressFn progress) { progress_ = std::move(progress); }
@@ -94,6 +97,9 @@ private:
     int32_t loadBody(const char* path);
     // One run with a ConsoleInst, with the log-name override in place.
     int32_t runOnce();
+    // One run of input kind `kind` over the rows `fill` puts into `rows` (emptied first, and
+    // given their own rows back afterwards). 2.
+    int32_t runOver(PXGrid& rows, int32_t kind, const std::function<void(PXGrid&)>& fill);
     // The steps of a run over the host's block.
     void scanBuffer(PXInst& run);
     // The path that load opens for `path`: as given, with the extension, or in the library's

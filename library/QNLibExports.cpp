@@ -19,6 +19,16 @@ struct Attach {
     Attach() { QNLibModule::attach(); }
 } attach;
 
+// The `count` texts at `texts` as a list; false when count is negative or a text is null.
+bool textList(const char* const* texts, int32_t count, std::vector<std::string>& list) {
+    if (count < 0 || (count > 0 && !texts)) return false;
+    for (int32_t i = 0; i < count; ++i) {
+        if (!texts[i]) return false;
+        list.emplace_back(texts[i]);
+    }
+    return true;
+}
+
 }  // namespace
 
 // The C face of IQN01 is a pointer to a table of thirteen functions: the C++ object must
@@ -89,16 +99,19 @@ int32_t QNLib__setDefaultOutput(const char* fileName, int32_t append) {
 
 int32_t QNLib__runFiles(const char* const* patterns, int32_t count, int32_t* filesPerPattern) {
     return guarded("QNLib__runFiles", 0, [&] {
-        if (count < 0 || (count > 0 && !patterns)) return 0;
         std::vector<std::string> list;
-        for (int32_t i = 0; i < count; ++i) {
-            if (!patterns[i]) return 0;
-            list.emplace_back(patterns[i]);
-        }
+        if (!textList(patterns, count, list)) return 0;
         std::vector<int32_t> found;
         const int32_t result = QNLibModule::client().runFiles(list, filesPerPattern ? &found : nullptr);
         for (size_t i = 0; filesPerPattern && i < found.size(); ++i) filesPerPattern[i] = found[i];
         return result;
+    });
+}
+
+int32_t QNLib__runURLs(const char* const* urls, int32_t count) {
+    return guarded("QNLib__runURLs", 0, [&] {
+        std::vector<std::string> list;
+        return textList(urls, count, list) ? QNLibModule::client().runURLs(list) : 0;
     });
 }
 

@@ -50,6 +50,7 @@ TEST_F(Quilrun, UsageErrorsExitWithTwoAndTheUsageOnStandardError) {
         {"Words", "-", "given.txt"},
         {"Words", "-", "-"},
         {"Words", ""},
+        {"Words", "given.txt", "http://127.0.0.1/"},
     };
     for (const auto& arguments : cases) {
         SCOPED_TRACE(testing::PrintToString(arguments));

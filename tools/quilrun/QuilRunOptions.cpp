@@ -1,5 +1,7 @@
 #include "tools/quilrun/QuilRunOptions.h"
 
+#include <strings.h>
+
 namespace {
 
 QuilRunOptions usageError(std::string text) {
@@ -17,7 +19,8 @@ const char* QuilRunOptions::usage() {
            "\n"
            "  DEFINITION   a definition file (its extension .QXD may be left out)\n"
            "  INPUT ...    files or wildcard patterns to scan instead of the definition's own\n"
-           "               input; - scans standard input as one block\n"
+           "               input, or http:// and https:// URLs of web pages (not both);\n"
+           "               - scans standard input as one block\n"
            "\n"
            "Options:\n"
            "  --trace      write the HTML trace of the run (QNTrace.htm)\n"
@@ -30,6 +33,10 @@ const char* QuilRunOptions::usage() {
            "Exit status: 0 the run completed; 1 the definition could not be opened or has\n"
            "errors; 2 a usage error; 3 the run completed, but an INPUT matched no file;\n"
            "4 standard input could not be read, or standard output not written.\n";
+}
+
+bool QuilRunOptions::isURL(const std::string& input) {
+    return strncasecmp(input.c_str(), "http://", 7) == 0 || strncasecmp(input.c_str(), "https://", 8) == 0;
 }
 
 QuilRunOptions QuilRunOptions::parse(const std::vector<std::string>& arguments) {
@@ -75,5 +82,9 @@ QuilRunOptions QuilRunOptions::parse(const std::vector<std::string>& arguments) 
     }
     if (options.standardInput && options.inputs.size() > 1)
         return usageError("- (standard input) cannot be combined with other inputs");
+    size_t pages = 0;
+    for (const std::string& input : options.inputs) pages += isURL(input) ? 1 : 0;
+    if (pages > 0 && pages < options.inputs.size()) return usageError("files and URLs cannot be mixed in one run");
+    options.urls = pages > 0;
     return options;
 }

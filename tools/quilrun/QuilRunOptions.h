@@ -6,7 +6,8 @@
 // definition or input whose name starts with "-" can be given. The first positional
 // argument is the definition, the others are inputs; "-" as an input means standard input,
 // which must then be the only input (it is scanned as one block in a run of its own, and a
-// second run would overwrite the first one's outputs).
+// second run would overwrite the first one's outputs). Inputs that begin with "http://" or
+// "https://" are web pages; a run takes either pages or files, never both.
 #pragma once
 
 #include <string>
@@ -20,6 +21,7 @@ struct QuilRunOptions {
     std::string definition;
     std::vector<std::string> inputs;
     bool standardInput = false;     // the one input is "-"
+    bool urls = false;              // the inputs are web pages
     bool trace = false;
     bool toStdout = false;
     bool quiet = false;
@@ -29,4 +31,6 @@ struct QuilRunOptions {
     static QuilRunOptions parse(const std::vector<std::string>& arguments);
     // The usage text, ending in a newline.
     static const char* usage();
+    // Whether an INPUT names a web page (http:// or https://, in any case).
+    static bool isURL(const std::string& input);
 };

@@ -107,6 +107,10 @@ int runLoaded(const QuilRunOptions& options) {
     int exitCode = completed;
     if (options.inputs.empty()) {
         QNLib__run();
+    } else if (options.urls) {
+        std::vector<const char*> urls;
+        for (const std::string& url : options.inputs) urls.push_back(url.c_str());
+        QNLib__runURLs(urls.data(), int32_t(urls.size()));
     } else {
         std::vector<const char*> patterns;
         for (const std::string& input : options.inputs) patterns.push_back(input.c_str());
