@@ -104,7 +104,7 @@ protected:
         });
         s.Get("/gzip", [](const auto&, auto& res) {
             res.set_header("Content-Encoding", "gzip");
-            res.set_content(gzipped("packed\nand unpacked\n"), "application/octet-stream");
+            res.set_content(gzipped("\npacked\nand unpacked\n"), "application/octet-stream");
         });
         web.start();
         session = lib.open("QuillonTest");
@@ -145,7 +145,7 @@ TEST_F(HTTPSession, DocumentsComeBackAsTheirLinesJoinedWithoutAFinalLineEnd) {
     EXPECT_EQ(seenHeaders, "text/*|QuillonTest");
 
     Fetched packed = fetch(web.url("/gzip"));
-    EXPECT_EQ(packed.document, "packed\nand unpacked");
+    EXPECT_EQ(packed.document, "\npacked\nand unpacked") << "a leading empty line is kept";
 }
 
 TEST_F(HTTPSession, RedirectsAreFollowedUpToTheLimitWithAbsoluteAndRelativeLocations) {
