@@ -5,12 +5,15 @@
 #include "run/PXClient.h"
 #include "run/TitledError.h"
 
-MFClient::MFClient(PXClient& client) : client_(client), files(client) {
-    PXClientChoosers choosers;
+// The URL grid must join the client's grids before the mail scanner's (definition-file
+// order), so it is registered before the mail scanner is constructed.
+MFClient::MFClient(PXClient& client)
+    : client_(client), files(client), messages(registerUrlGrid(client)) {}
+
+PXClient& MFClient::registerUrlGrid(PXClient& client) {
     buildUrlsGrid(urlRows);
-    buildFoldersGrid(folderRows, choosers);
-    buildMessageOptionsGrid(messageOptions, choosers);
-    for (XXGRID* grid : {&urlRows, &folderRows, &messageOptions}) client.addInputGrid(*grid);
+    client.addInputGrid(urlRows);
+    return client;
 }
 
 int32_t MFClient::run(PXInst& run, int32_t kind) {
@@ -22,25 +25,18 @@ int32_t MFClient::resolvedKind() const {
     if (inputKind != automatic) return inputKind;
     if (client_.rowCount(2204) > 0) return mail;     // "Folders"
     if (client_.rowCount(1291) > 0) return urls;     // "URLs"
-    if (client_.rowCount(1040) > 0) return fileInput;   // "Input streams"
-    return mailScanner ? mail : fileInput;
+    return fileInput;   // "Input streams", or no input rows at all
 }
 
 int32_t MFClient::scan(PXInst& run) {
     const int32_t kind = resolvedKind();
     switch (kind) {
     case fileInput: return files.scan(run);
-    case mail:
-        if (mailScanner) return mailScanner->scan(run);
-        break;
+    case mail: return mailScanner ? mailScanner->scan(run) : messages.scan(run);
     case urls: return http.scan(run);
     default: break;
     }
     TitledError e("MFClient::scan");
-    if (kind == mail)
-        e << "Mail input is not available in this program";
-    else
-        e << "Unknown input kind: " << kind;
-    e << endMsg;
+    e << "Unknown input kind: " << kind << endMsg;
     return 0;
 }

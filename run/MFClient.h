@@ -2,15 +2,11 @@
 //
 // The input kind of a run is 1 mail, 2 files, 3 URLs, or 0 to choose from the definition:
 // mail when the "Folders" grid has rows, else URLs when "URLs" has rows, else files when
-// "Files" has rows, else mail. The file and URL scanners are always here; the mail scanner
-// is installed by the hosts that have it. A run that asks for a kind whose scanner is
-// missing is refused with an error naming the kind; an automatic choice that finds no input
-// rows at all and has no mail scanner runs the file scanner over no files, so that a
-// definition made only of phase actions still runs them.
-//
-// The input grids of mail input ("Folders", "Message options") are kept here until its
-// scanner is built, so that a definition that names such input keeps its rows when it is
-// read and saved, and its run is refused rather than run over files.
+// "Files" has rows. The file, URL and mail scanners are always here (a host may put a
+// mail scanner of its own in place of the built-in one). An automatic choice that finds no
+// input rows at all runs the file scanner over no files, so that a definition made only of
+// phase actions still runs them (and the user's default inbox is not walked, and marked
+// read, by a run that names no input). The URL grid belongs to the client's inputs.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +14,7 @@
 
 #include "run/FileScanner.h"
 #include "run/HTTPScanner.h"
+#include "run/MailScanner.h"
 #include "run/PXScanner.h"
 
 class PXClient;
@@ -41,13 +38,14 @@ public:
     int32_t inputKind = automatic;
 
 private:
+    PXClient& registerUrlGrid(PXClient& client);
+
     PXClient& client_;
 
 public:
     FileScanner files;
     PXGrid urlRows;
     HTTPScanner http{client_, urlRows};
-    PXGrid folderRows;
-    PXGrid messageOptions;
-    std::unique_ptr<PXScanner> mailScanner;   // installed by hosts with mail input
+    MailScanner messages;
+    std::unique_ptr<PXScanner> mailScanner;   // a host's own mail scanner, used in place of messages
 };

@@ -235,16 +235,16 @@ public:
     int scans = 0;
 };
 
-TEST(MFClientChoice, RowsOfTheInputGridsDecideAndMissingScannersAreRefused) {
+TEST(MFClientChoice, RowsOfTheInputGridsDecideAndUnknownKindsAreRefused) {
     Workspace ws;
     CaptureSink sink;
     TestClient client;
     client.init();
     MFClient& inputs = client.inputs;
-    PXGrid& folders = inputs.folderRows;
+    PXGrid& folders = inputs.messages.folders;
     PXGrid& urls = inputs.urlRows;
 
-    EXPECT_EQ(inputs.resolvedKind(), MFClient::fileInput) << "nothing to read and no mail scanner";
+    EXPECT_EQ(inputs.resolvedKind(), MFClient::fileInput) << "nothing to read";
     client.inputs.files.files.setText(1, 0, "*.txt");
     EXPECT_EQ(inputs.resolvedKind(), MFClient::fileInput);
     urls.setText(1, 0, "http://localhost/");
@@ -253,8 +253,11 @@ TEST(MFClientChoice, RowsOfTheInputGridsDecideAndMissingScannersAreRefused) {
     EXPECT_EQ(inputs.resolvedKind(), MFClient::mail);
 
     PXInst run;
+    inputs.inputKind = 7;
     EXPECT_EQ(inputs.scan(run), 0);
-    EXPECT_EQ(sink.errors, (std::vector<std::string>{"MFClient::scan :\nMail input is not available in this program"}));
+    EXPECT_EQ(sink.errors, (std::vector<std::string>{"MFClient::scan :
+Unknown input kind: 7"}));
+    inputs.inputKind = MFClient::automatic;
 
     auto mail = std::make_unique<CountingScanner>(client);
     CountingScanner& counting = *mail;
