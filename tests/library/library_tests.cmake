@@ -4,7 +4,7 @@
 # usage text is compiled in, to compare with what the program prints.
 target_sources(library_tests PRIVATE ${PROJECT_SOURCE_DIR}/tools/quilrun/QuilRunOptions.cpp)
 target_link_libraries(library_tests PRIVATE odbc_test_support http_test_support)
-add_dependencies(library_tests quilcore quilrun quilcore_host dblib httplib velder)
+add_dependencies(library_tests quilcore quilrun quilcore_host dblib httplib maillib velder)
 target_compile_definitions(library_tests PRIVATE QUILLON_BIN_DIR="${PROJECT_BINARY_DIR}/bin"
                            QUILLON_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
 
