@@ -190,7 +190,8 @@ TEST_F(ClientAccess, SourcesBySourceNumber) {
     for (int32_t r = 0; r < client.sources().rowCount(); ++r) names.emplace_back(client.sources().getCell(0, r)->getText());
     EXPECT_EQ(names, (std::vector<std::string>{"DefinitionName", "Time (24hr)", "Date (YYYYMMDD)", "InputBuffer",
                                                "StreamName", "FullStreamName", "FileDate", "FileDateTime",
-                                               "URL"}));
+                                               "StreamName", "FullStreamName", "FileDate", "FileDateTime",
+                                               "URL", "MessageStore", "Folder"}));
 }
 
 // --- loading -----------------------------------------------------------------------------

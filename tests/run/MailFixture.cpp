@@ -50,10 +50,10 @@ void writeMailProfiles(const std::string& configHome, const std::string& text) {
     std::ofstream(configHome + "/Marrowby/QuillonMail.conf") << text;
 }
 
-MailDefinition::MailDefinition(const std::string& outputSpec) {
+MailDefinition::MailDefinition(const std::string& outputSpec, const char* startText) {
     d.lineVocabulary();
     d.output("Texts", outputSpec.c_str());
-    d.textNode("never present in a message");
+    start = d.textNode(startText);
     d.phaseAction(d.engine().preStreamActions, "Append to", {"Texts", "", "InputBuffer"});
     d.phaseAction(d.engine().postStreamActions, "Append to", {"Texts", "----"});
     d.phaseAction(d.engine().postStreamActions, "Append to", {"Texts", "", "NL"});

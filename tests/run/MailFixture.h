@@ -44,9 +44,11 @@ void writeMailProfiles(const std::string& configHome, const std::string& text);
 
 // A definition that appends each message's text and a "----" line to the output
 // `outputSpec` (wildcards follow the folder), reading the rows given as store/folder pairs.
+// Its one node matches `startText`.
 struct MailDefinition {
     DefinitionBuilder d;
-    explicit MailDefinition(const std::string& outputSpec);
+    PXNode* start = nullptr;
+    explicit MailDefinition(const std::string& outputSpec, const char* startText = "never present in a message");
     void folder(const char* store, const char* folder, bool scan = true);
     void options(bool newOnly, bool simple, const char* profile, const char* password = "");
 };

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "run/MailText.h"
 #include "tests/run/DovecotServer.h"
 #include "tests/run/MailFixture.h"
 #include "tests/support/CaptureSink.h"
@@ -166,6 +167,7 @@ TEST(MailRun, MessageTextsAreBuiltFromEveryKindOfMessage) {
                                         "INBOX: Newsletter", "INBOX: Strange", "INBOX: Scan",
                                         "Messages scanned:  6"}));
     EXPECT_NE(mw.ws.read("mail.log").find("\n6 messages scanned in Archive\\INBOX\n"), std::string::npos);
+    EXPECT_EQ(r.client->runMessage(), "Messages scanned:  6") << "the folder's line is not a message";
     EXPECT_TRUE(sink.errors.empty()) << sink.errors.front();
     // The messages themselves are left as they were.
     EXPECT_EQ(std::distance(fs::directory_iterator(mw.store.dir("INBOX") + "/new"), fs::directory_iterator()), 6);
@@ -254,6 +256,39 @@ TEST(MailRun, FoldersThatCannotBeReadAreListedAndALogonFailureFallsBackToTheInbo
     EXPECT_NE(log.find("Not a Maildir folder (no cur/ or new/): " + mw.ws.path("no-such-maildir") + "\n"),
               std::string::npos)
         << log;
+}
+
+TEST(MailRun, AHaltOfTheRunStopsAfterTheCurrentMessageAndLeavesTheRestUnstamped) {
+    MailWorkspace mw;
+    CaptureSink sink;
+    mw.store.deliver("INBOX", "1765000001.M1P1.test", kPlain);
+    mw.store.deliver("INBOX", "1765000002.M1P1.test", kHtmlOnly);
+    mw.store.deliver("INBOX", "1765000003.M1P1.test", kUnknownCharset);
+    mw.store.deliver("Work", "1765000004.M1P1.test", kAttachmentOnly);
+    MailDefinition m(mw.ws.path("*.mail"), "Fish");
+    m.d.nodeAction(m.start, "Halt", {"1"});
+    m.folder("Archive", "INBOX");
+    m.folder("Archive", "Work");
+    m.options(true, false, "Work");
+    const std::string def = m.d.save(mw.ws.path("halt.QXD"));
+    RunResult r = runDefinition(def);
+    EXPECT_EQ(r.client->shown(),
+              (std::vector<std::string>{"INBOX: Quarterly report", "INBOX: Newsletter", "Messages scanned:  2"}));
+    EXPECT_EQ(TempDir::read(mw.store.dir("INBOX") + "/quillon-stamps").find("1765000003"), std::string::npos);
+}
+
+TEST(MailText, PropertiesAreNamedByTheirPublishedNames) {
+    const std::pair<uint32_t, const char*> rows[] = {
+        {0x0037001E, "PR_SUBJECT (PT_STRING8)"},
+        {0x0039000A, "PR_CLIENT_SUBMIT_TIME (PT_ERROR)"},
+        {0x12340003, "UNKNOWN (1234) (PT_LONG)"},
+        {0x80000040, "Named Property (8000) (PT_SYSTIME)"},
+        {0x8001ABCD, "Named Property (8001) (UNKNOWN (abcd))"},
+    };
+    for (const auto& [tag, name] : rows) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(propertyTagName(tag), name);
+    }
 }
 
 TEST(MailRun, FolderRowsOfOlderDefinitionsGainTheScanColumn) {
