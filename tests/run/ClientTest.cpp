@@ -190,7 +190,6 @@ TEST_F(ClientAccess, SourcesBySourceNumber) {
     for (int32_t r = 0; r < client.sources().rowCount(); ++r) names.emplace_back(client.sources().getCell(0, r)->getText());
     EXPECT_EQ(names, (std::vector<std::string>{"DefinitionName", "Time (24hr)", "Date (YYYYMMDD)", "InputBuffer",
                                                "StreamName", "FullStreamName", "FileDate", "FileDateTime",
-                                               "StreamName", "FullStreamName", "FileDate", "FileDateTime",
                                                "URL", "MessageStore", "Folder"}));
 }
 
@@ -256,8 +255,7 @@ TEST(MFClientChoice, RowsOfTheInputGridsDecideAndUnknownKindsAreRefused) {
     PXInst run;
     inputs.inputKind = 7;
     EXPECT_EQ(inputs.scan(run), 0);
-    EXPECT_EQ(sink.errors, (std::vector<std::string>{"MFClient::scan :
-Unknown input kind: 7"}));
+    EXPECT_EQ(sink.errors, (std::vector<std::string>{"MFClient::scan :\nUnknown input kind: 7"}));
     inputs.inputKind = MFClient::automatic;
 
     auto mail = std::make_unique<CountingScanner>(client);
