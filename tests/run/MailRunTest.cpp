@@ -277,6 +277,25 @@ TEST(MailRun, AHaltOfTheRunStopsAfterTheCurrentMessageAndLeavesTheRestUnstamped)
     EXPECT_EQ(TempDir::read(mw.store.dir("INBOX") + "/quillon-stamps").find("1765000003"), std::string::npos);
 }
 
+TEST(MailRun, TheDialogsListProfilesAndTopLevelFolders) {
+    MailWorkspace mw;
+    CaptureSink sink;
+    writeMailProfiles(mw.ws.path("config"), "[Work]\nArchive=maildir://" + mw.store.root() + "\n[Home]\n");
+    mw.store.folder("Work");
+    mw.store.folder("Work.Nested");
+    mw.store.folder("Alerts");
+    TestClient client;
+    client.init();
+    MAPIMgr& manager = client.inputs.messages.manager();
+    EXPECT_EQ(manager.listProfiles(), (std::vector<std::string>{"Work", "Home"}));
+    std::string why;
+    ASSERT_TRUE(manager.logon("", "", why)) << why;
+    using Pair = std::pair<std::string, std::string>;
+    EXPECT_EQ(manager.listFolders(), (std::vector<Pair>{{"Archive", "INBOX"}, {"Archive", "Alerts"}, {"Archive", "Work"}}));
+    EXPECT_FALSE(manager.logon("Office", "", why));
+    EXPECT_EQ(why, "No profile Office in " + mw.ws.path("config") + "/Marrowby/QuillonMail.conf");
+}
+
 TEST(MailText, PropertiesAreNamedByTheirPublishedNames) {
     const std::pair<uint32_t, const char*> rows[] = {
         {0x0037001E, "PR_SUBJECT (PT_STRING8)"},
