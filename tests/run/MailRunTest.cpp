@@ -3,6 +3,8 @@
 // with texts written by hand.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -198,6 +200,28 @@ TEST(MailRun, NewMessagesOnlyTakesWhatNoEarlierRunSaw) {
     EXPECT_TRUE(fs::exists(mw.store.dir("Work") + "/cur/1765000002.M1P1.test:2,S"));
     EXPECT_TRUE(fs::exists(mw.store.dir("Work") + "/new/1765000003.M1P1.test"));
     EXPECT_TRUE(sink.errors.empty());
+}
+
+TEST(MailRun, StampsThatCannotBeSavedAreReportedAndTheMessagesStillScanned) {
+    MailWorkspace mw;
+    CaptureSink sink;
+    mw.store.deliver("INBOX", "1765000001.M1P1.test", kPlain);
+    mw.store.deliver("INBOX", "1765000002.M1P1.test", kHtmlOnly);
+    // The state file's temporary name is taken by a folder: it cannot be written.
+    const std::string blocked = mw.store.root() + "/quillon-stamps.tmp" + std::to_string(getpid());
+    fs::create_directories(blocked);
+    MailDefinition m(mw.ws.path("*.mail"));
+    m.folder("Archive", "INBOX");
+    m.options(true, false, "Work");
+    const std::string def = m.d.save(mw.ws.path("blocked.QXD"));
+    EXPECT_EQ(runDefinition(def).client->runMessage(), "Messages scanned:  2");
+    EXPECT_EQ(sink.errors, std::vector<std::string>{"MAPIMgr::scanFolder :\nUnable to save changes: Unable to create " +
+                                                    blocked + ": Is a directory"});
+    EXPECT_FALSE(fs::exists(mw.store.root() + "/quillon-stamps"));
+    // Nothing was kept, so the next run takes the messages again.
+    fs::remove(blocked);
+    EXPECT_EQ(runDefinition(def).client->runMessage(), "Messages scanned:  2");
+    EXPECT_EQ(runDefinition(def).client->runMessage(), "Messages scanned:  0");
 }
 
 TEST(MailRun, TheDefaultInboxIsWalkedAndMarkedRead) {
