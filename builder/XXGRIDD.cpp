@@ -131,7 +131,9 @@ XXDlgLayout XXGRIDD::layout(const XXMetrics& m) const {
             const int32_t len = textLength(grid_.label(gc));
             labelW = std::max(labelW, clampChars(len + 1) * m.charUnit);
             recordW = std::max(recordW, clampChars(isCheck(c) ? len + 2 : grid_.width(gc)) * m.charUnit);
-            out.labels.push_back({{margin, y, 0, rh}, std::string(" ") + grid_.label(gc), false, false});
+            // A check box carries its label itself; the label column stays empty beside it.
+            const std::string label = isCheck(c) ? std::string() : std::string(" ") + grid_.label(gc);
+            out.labels.push_back({{margin, y, 0, rh}, label, false, false});
             colY.push_back(y);
             y += rh;
         }
@@ -436,13 +438,14 @@ XXListLayout listLayout(int32_t entries, int32_t cellWidth, const XXMetrics& m) 
     out.shown = std::min(entries, kListMaxShown);
     if (out.shown > 8) --out.shown;
     const int32_t margin = m.charUnit;
-    const int32_t listW = std::max(int32_t(clampChars(cellWidth) * m.charUnit * 1.1), 10 * m.charUnit);
+    const int32_t buttonW = std::max(6 * m.charUnit, measure(m, "Cancel") + 2 * m.charUnit);
+    const int32_t gap = m.charUnit;
+    // The list is never narrower than the two buttons under it.
+    const int32_t listW = std::max(int32_t(clampChars(cellWidth) * m.charUnit * 1.1), 2 * buttonW + gap);
     const int32_t clientW = std::max(listW + 2 * margin, 14 * m.charUnit);
     const int32_t entryH = std::max(int32_t(m.rowHeight * 0.75), 1);
-    out.list = {(clientW - listW) / 2, margin, listW, entryH * std::max(out.shown, 1) + 4};
-    const int32_t buttonW = std::max(6 * m.charUnit, measure(m, "Cancel") + 2 * m.charUnit);
+    out.list = {(clientW - listW) / 2, margin, listW, entryH * std::max(out.shown, 1) + 6};
     const int32_t by = out.list.bottom() + margin;
-    const int32_t gap = m.charUnit;
     const int32_t left = (clientW - 2 * buttonW - gap) / 2;
     out.ok = {left, by, buttonW, m.rowHeight + 4};
     out.cancel = {left + buttonW + gap, by, buttonW, m.rowHeight + 4};
