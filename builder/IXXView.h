@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "builder/PXRunControl.h"
+
 class XXGRID;
 
 class IXXView {
@@ -48,4 +50,11 @@ public:
     virtual void storeRecentFiles(const std::vector<std::string>& paths) = 0;
     // Closes the main window (it asks the application first).
     virtual void requestClose() = 0;
+
+    // Shows the stop box over the main window until the run of `control` ends or is given
+    // up; its Stop button calls control.stop() and its timer control.tick(). Without a box
+    // the run is waited for.
+    virtual void runStopBox(PXRunControl& control) {
+        while (!control.waitFinished(1000)) {}
+    }
 };

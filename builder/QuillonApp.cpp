@@ -216,11 +216,36 @@ void QuillonApp::viewOutput(int32_t index) {
 }
 
 void QuillonApp::run(int32_t inputKind) {
-    PXInst inst;
-    view_.setStatus("Working ...");
-    runKind(inst, inputKind);
-    view_.setStatus(runMessage().text());
+    const bool started = runControl_.start(
+        [this, inputKind](PXInst& inst) {
+            runKind(inst, inputKind);
+            return std::string(runMessage().text());
+        },
+        runDescription(inputKind));
+    if (!started) {
+        view_.error("A run is still going on: " + runControl_.description());
+        return;
+    }
+    view_.runStopBox(runControl_);
+    lastRun_ = runControl_.collect();
+    if (!lastRun_.error.empty()) view_.error(lastRun_.error);
+    view_.setStatus(lastRun_.status);
     view_.menusChanged();
+}
+
+void QuillonApp::message(const char* text) {
+    if (runControl_.onWorker()) {
+        runControl_.postProgress(text ? text : "");
+    } else {
+        PXCfg::message(text);
+    }
+}
+
+std::string QuillonApp::runDescription(int32_t inputKind) const {
+    static constexpr const char* kKinds[] = {"Run", "E-mail input", "File input", "URL input"};
+    const char* kind = inputKind >= 0 && inputKind < 4 ? kKinds[inputKind] : kKinds[0];
+    const std::string name = definitionName().length() > 0 ? definitionName().text() : "(untitled)";
+    return std::string(kind) + " of " + name;
 }
 
 void QuillonApp::toggleTrace() {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "builder/PXCfg.h"
+#include "builder/PXRunControl.h"
 #include "builder/XXCommands.h"
 
 class QuillonApp : public PXCfg {
@@ -23,6 +24,11 @@ public:
     void notify(int32_t command);
     // Whether the window may close ("OK to lose changes?" when modified).
     bool okToClose();
+    // During a run the worker's messages become the status text of the stop box's ticks.
+    void message(const char* text) override;
+    // Run control (Run, File / E-mail / URL input) and its last outcome.
+    PXRunControl& runControl() { return runControl_; }
+    const PXRunControl::Outcome& lastRun() const { return lastRun_; }
 
     // Opens a definition (after no question); true when it was read.
     bool openFile(const std::string& path);
@@ -53,6 +59,12 @@ private:
     // Text of column `col` of row `row` of the grid named `name`, "" when there is none.
     std::string cellText(const char* name, int32_t row, int32_t col) const;
 
+    // What the stop box and the failure texts name: the definition and the input kind.
+    std::string runDescription(int32_t inputKind) const;
+
     std::string path_;
     XXRecentFiles recent_;
+    PXRunControl::Outcome lastRun_;
+    // Last, so that a run still going on is waited for before the client goes.
+    PXRunControl runControl_;
 };
