@@ -119,8 +119,8 @@ void QuillonApp::notify(int32_t command) {
     case XXCmdKind::save: save(path_.empty()); break;
     case XXCmdKind::saveAs: save(true); break;
     case XXCmdKind::exit: view_.requestClose(); break;
+    case XXCmdKind::nodeGroups: editNodeGroups(); break;
     case XXCmdKind::editGrid:
-    case XXCmdKind::nodeGroups:
         updateGrid(loadString(c->gridId));
         view_.setTitle(title());
         view_.menusChanged();
@@ -133,12 +133,15 @@ void QuillonApp::notify(int32_t command) {
     case XXCmdKind::database: editDatabase(); break;
     case XXCmdKind::odbcAdmin: view_.odbcAdministrator(); break;
     case XXCmdKind::newNode:
-    case XXCmdKind::newComment: view_.setStatus("The drawing surface is not available in this version"); break;
+    case XXCmdKind::newComment:
+        if (!surface || !surface->addItem(c->kind == XXCmdKind::newComment)) view_.setStatus(loadString(1608));
+        break;
     case XXCmdKind::run: run(c->inputKind); break;
     case XXCmdKind::viewLog: viewFile(cellText(loadString(1226), 0, 0).empty() ? "Log.tmp" : cellText(loadString(1226), 0, 0)); break;
     case XXCmdKind::mainGraph:
         selectedGraph = -1;
         view_.setTitle(title());
+        view_.menusChanged();
         break;
     case XXCmdKind::viewTrace: view_.launch("", traceFileName.text()); break;
     case XXCmdKind::toggleQuickStart: view_.toggleQuickStart(); break;
@@ -230,6 +233,21 @@ void QuillonApp::run(int32_t inputKind) {
     lastRun_ = runControl_.collect();
     if (!lastRun_.error.empty()) view_.error(lastRun_.error);
     view_.setStatus(lastRun_.status);
+    view_.menusChanged();
+}
+
+void QuillonApp::editNodeGroups() {
+    XXGRID* grid = findGrid(loadString(1276));
+    if (!grid) {
+        updateGrid(loadString(1276));
+        return;
+    }
+    const bool took = grid->lock();
+    const int32_t result = ui.editGrid(*grid, 1276);
+    if (result == -4) modified = true;
+    if (took) grid->unlock();
+    if (result >= 0 && result < grid->rowCount()) selectedGraph = result;
+    view_.setTitle(title());
     view_.menusChanged();
 }
 

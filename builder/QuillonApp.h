@@ -12,6 +12,7 @@
 
 #include "builder/PXCfg.h"
 #include "builder/PXRunControl.h"
+#include "builder/XXDrawModel.h"
 #include "builder/XXCommands.h"
 
 class QuillonApp : public PXCfg {
@@ -26,6 +27,9 @@ public:
     bool okToClose();
     // During a run the worker's messages become the status text of the stop box's ticks.
     void message(const char* text) override;
+    // The drawing surface showing the graph being edited (null without a window).
+    XXDrawModel* surface = nullptr;
+
     // Run control (Run, File / E-mail / URL input) and its last outcome.
     PXRunControl& runControl() { return runControl_; }
     const PXRunControl::Outcome& lastRun() const { return lastRun_; }
@@ -53,6 +57,8 @@ private:
     void viewOutput(int32_t index);
     void viewFile(const std::string& file);
     void run(int32_t inputKind);
+    // Edits the node groups; a group chosen with Select becomes the graph being edited.
+    void editNodeGroups();
     void toggleTrace();
     void showCurrentDirectory();
     void addRecent(const std::string& path);

@@ -85,6 +85,17 @@ XXNODE* XXDrawModel::doubleClick(XXPOINT point) {
     return node;
 }
 
+XXGRAPHITEM* XXDrawModel::addItem(bool comment) {
+    if (!graph_) return nullptr;
+    int32_t bottom = 0;
+    for (int32_t id : shownItems()) bottom = std::max(bottom, windows_.at(id).bottom());
+    const int32_t y = bottom + cell_.height;
+    XXGRAPHITEM* item = comment ? static_cast<XXGRAPHITEM*>(graph_->addComment(cell_.width, y))
+                                : graph_->addNode(cell_.width, y);
+    if (item) graph_->reportChange();
+    return item;
+}
+
 void XXDrawModel::press(int32_t id, XXPOINT pointer) {
     if (!shows(id)) return;
     if (graph_->dragLink()) {

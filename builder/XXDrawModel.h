@@ -60,6 +60,9 @@ public:
     void menuCommand(int32_t id, int32_t command);
     // A double click on the empty surface: a new node there (null when none was added).
     XXNODE* doubleClick(XXPOINT point);
+    // The New node / New comment command: a node or comment under the lowest item, at the
+    // left; null when none was added.
+    XXGRAPHITEM* addItem(bool comment);
     // The left button goes down on item `id` at surface point `pointer`: it takes the focus,
     // or, while a new link is being dragged, the link is dropped on it.
     void press(int32_t id, XXPOINT pointer);

@@ -24,7 +24,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "builder/qt/DrawingSurface.h"
 #include "builder/qt/GridDialog.h"
+#include "builder/qt/StopBox.h"
 #include "foundation/XXSTRTABLE.h"
 
 namespace {
@@ -43,21 +45,11 @@ QString runToEnd(const QString& program, const QStringList& arguments) {
     return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
-QWidget* surface(QWidget* parent) {
-    auto* w = new QWidget(parent);
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, QColor(150, 150, 150));
-    w->setPalette(p);
-    return w;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(const char* file) {
     setObjectName("Quillon");
     resize(900, 620);
-    setCentralWidget(surface(this));
     quickStart_ = new QDockWidget("Quick Start", this);
     quickStart_->setObjectName("QuickStart");
     quickStart_->setFeatures(QDockWidget::DockWidgetClosable);
@@ -78,10 +70,13 @@ MainWindow::MainWindow(const char* file) {
         if (!app_->ui.busy()) showHelp(0);
     });
     app_->start(file);
+    setCentralWidget(DrawingSurface::create(*app_, this, &surface_));
 }
 
 MainWindow::~MainWindow() {
     setErrorSink(previousSink_);
+    delete takeCentralWidget();   // the surface lets go of the graphs before they go
+    surface_ = nullptr;
     app_.reset();
 }
 
@@ -135,6 +130,14 @@ void MainWindow::menusChanged() {
     }
     rebuildQuickStart();
     setWindowTitle(qs(app_->title()));
+    if (surface_) surface_->showGraph();
+}
+
+void MainWindow::runStopBox(PXRunControl& control) {
+    const bool panel = quickStart_->isVisible();
+    quickStart_->hide();
+    StopBox::run(control, this, [this](const std::string& text) { statusBar()->showMessage(qs(text)); });
+    if (panel) quickStart_->show();
 }
 
 void MainWindow::rebuildQuickStart() {

@@ -16,6 +16,7 @@
 #include "builder/QuillonApp.h"
 #include "foundation/XXERROR.h"
 
+class DrawingSurface;
 class QDockWidget;
 class QTextBrowser;
 class QWidget;
@@ -28,6 +29,7 @@ public:
 
     QuillonApp& app() { return *app_; }
     QDockWidget* quickStartPanel() const { return quickStart_; }
+    DrawingSurface* drawingSurface() const { return surface_; }
     // The action of a menu or toolbar command, or null.
     QAction* action(int32_t command) const;
 
@@ -48,6 +50,7 @@ public:
     std::vector<std::string> loadRecentFiles() override;
     void storeRecentFiles(const std::vector<std::string>& paths) override;
     void requestClose() override;
+    void runStopBox(PXRunControl& control) override;
 
     // IXXSINK: message boxes owned by this window.
     void error(const char* text) override;
@@ -64,6 +67,7 @@ private:
 
     std::unique_ptr<QuillonApp> app_;
     IXXSINK* previousSink_ = nullptr;
+    DrawingSurface* surface_ = nullptr;
     QDockWidget* quickStart_ = nullptr;
     QTextBrowser* help_ = nullptr;
     std::map<int32_t, QAction*> menuActions_;
