@@ -233,7 +233,9 @@ void PXDefIO::giveBackGrid() {
 bool PXDefIO::loadGraphs(PXGraphs& graphs) {
     std::vector<std::string> unopened;
     for (int32_t i = 0; i < graphs.groupCount(); ++i) {
-        if (graphs.groupIfAny(i)) continue;
+        // A group named before its file was read (by a node, a Run action, a pattern row)
+        // already has a graph object, but an empty one: its file is read all the same.
+        if (const PXGraph* loaded = graphs.groupIfAny(i); loaded && !loaded->items().empty()) continue;
         PXGraph* graph = graphs.group(i);
         if (!graph) continue;
         const char* name = graphs.groupName(i);

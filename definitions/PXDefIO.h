@@ -55,7 +55,7 @@ public:
     bool save(const char* path);
     bool load(const char* path);
 
-    // Loads the graph of every node group that has none loaded yet from its file. False when
+    // Loads the graph of every node group whose graph is still empty from its file. False when
     // a file could not be opened (all such paths reported together).
     bool loadGraphs(PXGraphs& graphs);
     // The file of node group `name`: the definition file's directory, the name ("\" taken

@@ -88,14 +88,21 @@ public:
     bool unknownTarget = false;
     bool unknownSource = false;
 
+    // A variable's value grows no larger than this; what would make it larger is refused.
+    static constexpr int32_t maxValueBytes = 16 << 20;
+
     // Send to or Append to, narrow or wide, as the kind says.
     explicit Xmitter(const PXActionKind& k);
     void rebuildSummary() override;
     int32_t doIt(XXINST* context, PXNode* node) override;
+    void reset(int32_t phase) override;
 
 protected:
     void resolve(int32_t i, XXSTRING* errors) override;
     bool hasSource() const;
+
+private:
+    bool refusalReported_ = false;
 };
 
 class AppendToA : public CKind<AppendToA, Xmitter> {

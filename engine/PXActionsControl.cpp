@@ -131,8 +131,11 @@ int32_t ExeActionGroup::doIt(XXINST* context, PXNode* node) {
     PXEngine* e = eng();
     PXInst* run = runOf(context);
     int32_t result = -2;
-    if (e && run && groupIndex >= 0 && groupIndex < int32_t(e->groupLists().size()))
-        result = e->runActions(e->groupLists()[size_t(groupIndex)], *run, node, graph);
+    if (e && run && groupIndex >= 0 && groupIndex < int32_t(e->groupLists().size())) {
+        const XXSTRING name = narrowParm(0);
+        if (const PXNesting level(*e, *run, loadString(1117), name.text()); level)
+            result = e->runActions(e->groupLists()[size_t(groupIndex)], *run, node, graph);
+    }
     done = 1;
     return result;
 }

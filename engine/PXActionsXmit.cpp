@@ -32,7 +32,7 @@ public:
     void bytes(const unsigned char* data, int32_t n) {
         if (n <= 0) return;
         if (variable_) {
-            variable_->appendBytes(data, n);
+            toVariable(data, n);
         } else if (Destination* d = destination()) {
             d->write(data, n, takeReset());
         }
@@ -40,7 +40,7 @@ public:
     void narrow(const XXSTRING& text) {
         if (text.length() == 0) return;
         if (variable_) {
-            variable_->appendBytes(reinterpret_cast<const unsigned char*>(text.text()), text.length());
+            toVariable(reinterpret_cast<const unsigned char*>(text.text()), text.length());
         } else if (Destination* d = destination()) {
             d->writeString(text, takeReset());
         }
@@ -53,7 +53,7 @@ public:
                 le += char(text.text()[i] & 0xFF);
                 le += char(text.text()[i] >> 8);
             }
-            variable_->appendBytes(reinterpret_cast<const unsigned char*>(le.data()), int32_t(le.size()));
+            toVariable(reinterpret_cast<const unsigned char*>(le.data()), int32_t(le.size()));
         } else if (Destination* d = destination()) {
             d->writeWString(text, takeReset());
         }
@@ -76,7 +76,17 @@ public:
         d->flushBytes(takeReset());
     }
 
+    // Whether a piece was left out because the variable would have grown too large.
+    bool refused() const { return refused_; }
+
 private:
+    void toVariable(const unsigned char* data, int32_t n) {
+        if (n > Xmitter::maxValueBytes - variable_->getByteCount()) {
+            refused_ = true;
+            return;
+        }
+        variable_->appendBytes(data, n);
+    }
     Destination* destination() const { return dests_ ? dests_->get(index_) : nullptr; }
     bool takeReset() {
         const bool r = reset_;
@@ -88,6 +98,7 @@ private:
     int32_t index_;
     XXFLD* variable_;
     bool reset_;
+    bool refused_ = false;
 };
 
 XXWSTRING wideOf(const unsigned char* bytes, int32_t n) {
@@ -238,6 +249,10 @@ void Xmitter::rebuildSummary() {
     if (shown >= 2) summary += " )";
 }
 
+void Xmitter::reset(int32_t phase) {
+    if (phase == 1) refusalReported_ = false;
+}
+
 int32_t Xmitter::doIt(XXINST* context, PXNode* node) {
     PXEngine* e = eng();
     PXInst* run = runOf(context);
@@ -312,6 +327,13 @@ int32_t Xmitter::doIt(XXINST* context, PXNode* node) {
     else if (!hasSource() && !hasPrefix)
         textNode = node;
     if (textNode && run && run->buffer) out.nodeText(*run->buffer, *textNode);
+    if (out.refused() && !refusalReported_) {
+        // Once per run: a definition that does this does it at every match.
+        refusalReported_ = true;
+        Error e;
+        e << name << " " << narrowParm(0) << ": the value would grow beyond " << maxValueBytes
+          << " bytes; what did not fit was left out" << endMsg;
+    }
     return -2;
 }
 

@@ -81,6 +81,13 @@ public:
     int32_t scanGraph(PXGraph* graph, int32_t& position, PXInst& run, PXNode* caller);
     // Runs every action of the list; the largest result, starting from -2.
     int32_t runActions(CActions& list, PXInst& run, PXNode* node, PXGraph* graph);
+    // Graph walks (node groups, Run) and action groups nest at most this deep. A definition
+    // that goes deeper calls itself without end: the scan of the stream ends there.
+    static constexpr int32_t maxNesting = 100;
+    // Enters one more level for `what` (a graph or action group, named by `kind` and
+    // `name`); false when that would be too deep, after the first such case of a run is
+    // reported, or while an earlier case in this stream unwinds.
+    bool enterNesting(PXInst& run, const char* kind, const char* name);
     // Turns the start-node search's fast skips off (tests compare both ways).
     void setFastSearch(bool on) { fastSearch_ = on; }
     // The definition changed during a run (a node's text set by a host, a node group's start
@@ -171,6 +178,23 @@ private:
     void* userData_ = nullptr;
     QNCallback01 callback_ = nullptr;
     XXSTRING appTag_;
+};
+
+// One level of nesting for as long as the object lives (PXEngine::enterNesting).
+class PXNesting {
+public:
+    PXNesting(PXEngine& engine, PXInst& run, const char* kind, const char* name)
+        : run_(run), entered_(engine.enterNesting(run, kind, name)) {}
+    ~PXNesting() {
+        if (entered_) --run_.nesting;
+    }
+    PXNesting(const PXNesting&) = delete;
+    PXNesting& operator=(const PXNesting&) = delete;
+    explicit operator bool() const { return entered_; }
+
+private:
+    PXInst& run_;
+    bool entered_;
 };
 
 // The engine an action resolves its names in, or null.

@@ -16,4 +16,7 @@ public:
     IPXEngine* engine = nullptr;    // the engine serving the run
     IXXINBUF* buffer = nullptr;     // the input stream being scanned, or null
     int32_t matchCount = 0;         // terminal-node matches of the current stream
+    int32_t nesting = 0;            // graph walks and action groups under way, one in another
+    bool nestingCut = false;        // the nesting limit was reached: nothing more nests for now
+    bool nestingReported = false;   // the limit was reported in this run
 };

@@ -18,6 +18,8 @@
 // Tests: tests/engine/WalkTest.cpp, MatcherTest.cpp, SearchTest.cpp.
 #include "engine/PXEngine.h"
 #include "foundation/XXINBUF.h"
+#include "foundation/XXMSG.h"
+#include "foundation/XXSTRTABLE.h"
 
 namespace {
 
@@ -61,6 +63,24 @@ int32_t PXEngine::phase(int32_t phase, PXInst& run) {
     return 2;
 }
 
+bool PXEngine::enterNesting(PXInst& run, const char* kind, const char* name) {
+    if (run.nestingCut) return false;
+    if (run.nesting >= maxNesting) {
+        // Every level above unwinds without nesting again, and the stream's scan ends.
+        run.nestingCut = true;
+        if (run.getHalt() < 1) run.setHalt(1);
+        if (!run.nestingReported) {
+            run.nestingReported = true;
+            Error e;
+            e << kind << " " << (name ? name : "") << ": nested more than " << maxNesting
+              << " levels deep; the scan of this input ends here" << endMsg;
+        }
+        return false;
+    }
+    ++run.nesting;
+    return true;
+}
+
 int32_t PXEngine::runActions(CActions& list, PXInst& run, PXNode* node, PXGraph* graph) {
     int32_t result = -2;
     for (CAction* a : list) result = std::max(result, a->doIt(&run, node));
@@ -95,6 +115,7 @@ int32_t PXEngine::scanStream(PXInst& run) {
         Registered held(*buffer, &position);
         scanGraph(&nodeGroups.main, position, run, nullptr);
     }
+    run.nestingCut = false;
     runActions(postStream, run, nullptr, &nodeGroups.main);
     buffer->close();
     return 2;
@@ -142,6 +163,9 @@ int32_t PXEngine::search(PXNode& start, const PXFastNode* fast, XXINBUF* plain, 
         if (length >= 0) return length;
         if (buffer.failed()) return -1;
         position += step;
+        // A matcher that reads nothing (a node group without nodes) never runs into the end
+        // of the input: the search ends once it has stepped past the last byte.
+        if (!buffer.iChk(position - 1, 1)) return -1;
         // A long search still hears a Stop now and then.
         if ((tries & 0xFFFF) == 0 && run.haltRequested()) return -1;
     }
@@ -155,7 +179,8 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
     Registered heldR(*buffer, &r);
     const int64_t a0 = buffer->getBaseOffset() + p;
     if (!graph || buffer->getCount() <= 0 || run.haltRequested()) return result;
-    (void)caller;
+    const PXNesting level(*this, run, loadString(caller ? 1278 : 1260), graph->name.text());
+    if (!level) return result;
     const int32_t noProgressLimit = graph->nodeCount() + 1;
     // The fast forms of the matchers, for a plain buffer.
     auto* plain = fastSearch_ && !fastStale_ ? dynamic_cast<XXINBUF*>(buffer) : nullptr;
@@ -271,7 +296,9 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
             // too: searching again would only find the same empty match there once more.
             if (length == 0 && !choice) {
                 if (buffer->getBaseOffset() + p == a1) {
-                    if (buffer->failed())
+                    // Past the last byte there is nothing to step over (a node that reads
+                    // nothing, such as an empty variable, does not mark the end).
+                    if (buffer->failed() || !buffer->iChk(p, 1))
                         ended = true;
                     else
                         length = cm.isWide() ? 2 : 1;

@@ -181,6 +181,8 @@ PXSearchPlan planForStringSet(PatternSSet& s) {
         if (n >= 2) eachCombination(choices, 2, [&](uint32_t word) { setBit(pairs, word); }, bytes);
         if (n >= 4) eachCombination(choices, 4, [&](uint32_t word) { setBit(quads, quadHash(word)); }, bytes);
     }
+    // Without an enabled item nothing starts anywhere: the first-byte table alone says so.
+    if (shortest == INT32_MAX) return plan;
     if (shortest >= 4)
         plan.quads = std::move(quads);
     else if (shortest >= 2)

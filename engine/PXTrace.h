@@ -1,8 +1,10 @@
 // PXTrace: the HTML trace of a run, written through the trace destination (index -3).
 //
 // The engine writes four pieces: the head at run begin (phase 1), a heading per input
-// stream, a block per matched node with the bytes it matched, exactly as they stand in the
-// input (the trace is for seeing bytes, so nothing is escaped), and the tail at run end. Each
+// stream, a block per matched node with the bytes it matched, and the tail at run end. What
+// comes from the definition or the input (title, stream name, node label, matched bytes) is
+// escaped ("&", "<" and ">" as entities), so that a browser shows exactly those characters
+// and never takes them for markup or script. Each
 // piece is written only while the run context's trace flag is set. Node bytes are copied
 // from the input buffer by stream offset, and the buffer's window is put back afterwards; a
 // byte that can no longer be read ends the block early with "Input buffer closed" in the log.

@@ -87,10 +87,18 @@ void XXFLD_BYTES::clear() {
 }
 
 void XXFLD_BYTES::appendBytes(const unsigned char* bytes, int32_t n) {
-    if (!bytes || n <= 0) return;
-    std::vector<unsigned char> all(data(), data() + count);
-    all.insert(all.end(), bytes, bytes + n);
-    commitBytes(all.data(), int32_t(all.size()));
+    if (!bytes || n <= 0 || n > INT32_MAX - 2 - count) return;
+    // In place, so that a value built by many appends costs linear time; bytes of this very
+    // value are copied first, as growing may move them.
+    std::vector<unsigned char> own;
+    if (data() && bytes >= data() && bytes < data() + capacity) {
+        own.assign(bytes, bytes + n);
+        bytes = own.data();
+    }
+    const int32_t at = count;
+    if (!chk(at + n + 2)) return;
+    std::memcpy(data() + at, bytes, size_t(n));
+    setByteCount(at + n);
 }
 
 bool XXFLD_BYTES::setText(bool flag) {

@@ -1,12 +1,18 @@
-// iconv descriptors are opened once per thread and direction and reset before each use, so
-// conversions on several threads never share conversion state.
+// iconv descriptors are opened once per thread and direction (for narrow text, per thread and
+// the code page used last) and reset before each use, so conversions on several threads never
+// share conversion state.
 #include "foundation/codepage.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <iconv.h>
 
 namespace {
+
+// The UTF-16LE unit at `p` is the first (high) or the second (low) half of a pair.
+bool isHighSurrogate(const char* p) { return (uint8_t(p[1]) & 0xFC) == 0xD8; }
+bool isLowSurrogate(const char* p) { return (uint8_t(p[1]) & 0xFC) == 0xDC; }
 
 class Converter {
 public:
@@ -36,7 +42,9 @@ public:
             if (errno == E2BIG) continue;
             // EILSEQ or EINVAL (a sequence cut off at the end): replace one unit and go on.
             bad(out);
-            const size_t skip = inLeft < unit ? inLeft : unit;
+            size_t skip = inLeft < unit ? inLeft : unit;
+            // A character of two UTF-16 units is one character to replace, not two.
+            if (unit == 2 && inLeft >= 4 && isHighSurrogate(src) && isLowSurrogate(src + 2)) skip = 4;
             src += skip;
             inLeft -= skip;
             iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -86,25 +94,45 @@ std::u16string narrowToWide(const char* text, size_t length) {
     return out;
 }
 
-std::string wideToNarrow(const XXWCHAR* text, size_t length) {
-    thread_local Converter toNarrow(codePageName().c_str(), "UTF-16LE");
-    thread_local const std::string replacement = [] {
-        std::string r;
+namespace {
+
+// A conversion to one narrow code page, with the text that stands for what it cannot show.
+struct NarrowTarget {
+    NarrowTarget(const std::string& codePage) : name(codePage), converter(codePage.c_str(), "UTF-16LE") {
         const XXWCHAR fffd = u'\uFFFD';
-        Converter probe(codePageName().c_str(), "UTF-16LE");
-        char bytes[2] = {char(fffd & 0xFF), char(fffd >> 8)};
+        const char bytes[2] = {char(fffd & 0xFF), char(fffd >> 8)};
         bool failed = false;
-        probe.run(bytes, 2, 2, r, [&](std::string&) { failed = true; });
-        return failed || r.empty() ? std::string("?") : r;
-    }();
+        converter.run(bytes, 2, 2, replacement, [&](std::string&) { failed = true; });
+        if (failed || replacement.empty()) replacement = "?";
+    }
+
+    std::string name;
+    Converter converter;
+    std::string replacement;
+};
+
+}  // namespace
+
+bool wideToCodePage(const char* codePage, const XXWCHAR* text, size_t length, std::string& out) {
+    // The last code page used on this thread stays open: callers use one at a time.
+    thread_local std::unique_ptr<NarrowTarget> target;
+    if (!target || target->name != codePage) target = std::make_unique<NarrowTarget>(codePage);
+    out.clear();
+    if (!target->converter.ok()) return false;
     std::string in;
     in.reserve(length * 2);
     for (size_t i = 0; i < length; ++i) {
         in.push_back(char(text[i] & 0xFF));
         in.push_back(char(text[i] >> 8));
     }
-    std::string out;
     out.reserve(length);
-    toNarrow.run(in.data(), in.size(), 2, out, [&](std::string& o) { o += replacement; });
+    const std::string& replacement = target->replacement;
+    target->converter.run(in.data(), in.size(), 2, out, [&](std::string& o) { o += replacement; });
+    return true;
+}
+
+std::string wideToNarrow(const XXWCHAR* text, size_t length) {
+    std::string out;
+    wideToCodePage(codePageName().c_str(), text, length, out);
     return out;
 }

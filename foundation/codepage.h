@@ -16,3 +16,7 @@ const std::string& codePageName();
 
 std::u16string narrowToWide(const char* text, size_t length);
 std::string wideToNarrow(const XXWCHAR* text, size_t length);
+// The same to the code page named `codePage` (an iconv name); false, with `out` empty, when
+// iconv does not know it. The database library compiles this file in as well, so that it
+// converts by the same rules while standing alone.
+bool wideToCodePage(const char* codePage, const XXWCHAR* text, size_t length, std::string& out);

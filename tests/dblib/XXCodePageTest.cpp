@@ -42,6 +42,12 @@ TEST_F(CodePage, UsesTheCodePageNamedInTheEnvironment) {
   setenv("QUILLON_CODEPAGE", "CP1252", 1);
   EXPECT_EQ(convert(u"Zo\u00EB \u20AC"), "Zo\xEB \x80");
   EXPECT_EQ(convert(u"a\u4E2Db"), "a?b") << "a character CP1252 lacks becomes '?'";
+  // A code page that has U+FFFD shows it for what it lacks (here a character beyond 16 bits)
+  // and for a lone surrogate, in its own encoding.
+  setenv("QUILLON_CODEPAGE", "UCS-2LE", 1);
+  const std::string fffd("\xFD\xFF", 2);
+  EXPECT_EQ(convert(u"a\U0001F600"), std::string("a\0", 2) + fffd);
+  EXPECT_EQ(convert(std::u16string(1, char16_t(0xDC00)) + u"b"), fffd + std::string("b\0", 2));
 }
 
 TEST_F(CodePage, FallsBackToUTF8ForAnUnknownCodePage) {

@@ -1,5 +1,5 @@
 // The HTML trace, written through the trace destination: head, stream heading, node
-// blocks with their bytes unescaped, tail; nothing with tracing off.
+// blocks with the bytes and labels escaped as HTML text, tail; nothing with tracing off.
 #include "tests/engine/EngineFixture.h"
 
 namespace {
@@ -23,9 +23,9 @@ TEST_F(TraceTest, EveryMatchedNodeGetsABlock) {
     run.trace = true;
     scan("x<b<");
     const std::string expected = std::string(kHead) + "\n<hr><h2>stream= &nbsp; </h2>\n" +
-        "<table class=\"stream\" width=\"100%\"><tr><td>&nbsp;1: (Start)  T:  \"<\"&nbsp;</td></tr></table>\n<pre>\n<\n</pre>\n" +
+        "<table class=\"stream\" width=\"100%\"><tr><td>&nbsp;1: (Start)  T:  \"&lt;\"&nbsp;</td></tr></table>\n<pre>\n&lt;\n</pre>\n" +
         "<table class=\"stream\" width=\"100%\"><tr><td>&nbsp;2: E&nbsp;</td></tr></table>\n<pre>\nb\n</pre>\n" +
-        "<table class=\"stream\" width=\"100%\"><tr><td>&nbsp;1: (Start)  T:  \"<\"&nbsp;</td></tr></table>\n<pre>\n<\n</pre>\n" +
+        "<table class=\"stream\" width=\"100%\"><tr><td>&nbsp;1: (Start)  T:  \"&lt;\"&nbsp;</td></tr></table>\n<pre>\n&lt;\n</pre>\n" +
         "<table class=\"stream\" width=\"100%\"><tr><td>&nbsp;2: E&nbsp;</td></tr></table>\n<pre>\n\n</pre>\n" +
         "<hr>\n</body>\n</html>";
     EXPECT_EQ(dests.out(0), expected);

@@ -27,12 +27,14 @@ const char* QuilRunOptions::usage() {
            "  --log FILE   name of the run log for this run\n"
            "  --stdout     output that names no destination goes to standard output\n"
            "  -q, --quiet  no information messages and no progress\n"
+           "  --force      run what could be read of a definition whose files have errors\n"
            "  --help       show this text\n"
            "  --version    show the version\n"
            "\n"
-           "Exit status: 0 the run completed; 1 the definition could not be opened or has\n"
-           "errors; 2 a usage error; 3 the run completed, but an INPUT matched no file;\n"
-           "4 standard input could not be read, or standard output not written.\n";
+           "Exit status: 0 the run completed; 1 the definition could not be opened, has\n"
+           "errors, or (without --force) its files could not all be read; 2 a usage error;\n"
+           "3 the run completed, but an INPUT matched no file; 4 standard input could not\n"
+           "be read, or standard output not written.\n";
 }
 
 bool QuilRunOptions::isURL(const std::string& input) {
@@ -59,6 +61,8 @@ QuilRunOptions QuilRunOptions::parse(const std::vector<std::string>& arguments) 
             options.trace = true;
         } else if (a == "--stdout") {
             options.toStdout = true;
+        } else if (a == "--force") {
+            options.force = true;
         } else if (a == "-q" || a == "--quiet") {
             options.quiet = true;
         } else if (a == "--log") {

@@ -25,6 +25,7 @@ struct QuilRunOptions {
     bool trace = false;
     bool toStdout = false;
     bool quiet = false;
+    bool force = false;             // run a definition whose reading reported errors
     std::string logName;            // empty: the definition's own
 
     // Reads the arguments after the program name.
