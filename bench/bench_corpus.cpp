@@ -8,6 +8,8 @@
 //   bench_corpus wide PATH MiB      the literal corpus as UTF-16LE (MiB of output).
 //   bench_corpus words PATH         100 of the vocabulary's words, one a line, none the
 //                                   prefix of another.
+//   bench_corpus files DIR N KiB    N files of KiB each (DIR/f00000.txt ...) that together
+//                                   hold the text corpus, cut at file boundaries.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -134,11 +136,30 @@ bool writeWords(const char* path) {
     return std::fclose(f) == 0;
 }
 
+bool writeFiles(const char* dir, size_t count, size_t kib) {
+    Text text(false);
+    std::string block;
+    for (size_t i = 0; i < count; ++i) {
+        block.clear();
+        text.fill(block, kib * 1024);
+        block.resize(kib * 1024);
+        char name[32];
+        std::snprintf(name, sizeof name, "/f%05zu.txt", i);
+        const std::string path = std::string(dir) + name;
+        FILE* f = std::fopen(path.c_str(), "wb");
+        if (!f) return false;
+        std::fwrite(block.data(), 1, block.size(), f);
+        if (std::fclose(f) != 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_corpus text|literal|wide|words PATH [MiB]\n");
+        std::fprintf(stderr, "usage: bench_corpus text|literal|wide|words PATH [MiB]\n"
+                             "       bench_corpus files DIR COUNT KiB\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -148,6 +169,7 @@ int main(int argc, char** argv) {
     if (kind == "literal") ok = writeText(argv[2], mib, true, false);
     if (kind == "wide") ok = writeText(argv[2], mib, true, true);
     if (kind == "words") ok = writeWords(argv[2]);
+    if (kind == "files") ok = argc > 4 && writeFiles(argv[2], size_t(std::atol(argv[3])), size_t(std::atol(argv[4])));
     if (!ok) std::fprintf(stderr, "bench_corpus: cannot write %s\n", argv[2]);
     return ok ? 0 : 1;
 }
