@@ -83,17 +83,18 @@ double distanceToSegment(QPointF p, QPointF a, QPointF b) {
     return std::hypot(q.x(), q.y());
 }
 
-// The point a third of the way along a polyline, where the link number goes.
-QPointF numberSpot(const QPolygonF& line) {
-    double total = 0;
-    for (qsizetype i = 1; i < line.size(); ++i) total += QLineF(line[i - 1], line[i]).length();
-    double left = total / 3;
-    for (qsizetype i = 1; i < line.size(); ++i) {
-        const QLineF seg(line[i - 1], line[i]);
-        if (left <= seg.length()) return seg.pointAt(seg.length() > 0 ? left / seg.length() : 0);
-        left -= seg.length();
-    }
-    return line.isEmpty() ? QPointF() : line.last();
+// Where the link number of a line goes: beside the middle of its longest segment, above a
+// horizontal segment and right of a vertical one, so that it covers neither the line nor
+// the arrowhead.
+QRectF numberBox(const QPolygonF& line, QSizeF size) {
+    QLineF longest;
+    for (qsizetype i = 1; i < line.size(); ++i)
+        if (QLineF(line[i - 1], line[i]).length() >= longest.length()) longest = QLineF(line[i - 1], line[i]);
+    const QPointF mid = longest.center();
+    const bool flat = std::abs(longest.dx()) >= std::abs(longest.dy());
+    const double gap = kArrowHalfWidth + 1;
+    const QPointF centre = flat ? mid + QPointF(0, -(size.height() / 2 + gap)) : mid + QPointF(size.width() / 2 + gap, 0);
+    return QRectF(centre - QPointF(size.width() / 2, size.height() / 2), size);
 }
 
 // The base font, scaled down step by step (not below kSmallestPoints) until `label`,
@@ -186,7 +187,13 @@ std::vector<std::string> DrawingSurface::matchNames() const {
 
 void DrawingSurface::fitContent() {
     const XXRECT area = contentArea();
-    setMinimumSize(area.right(), area.bottom());
+    QRect all(0, 0, area.right(), area.bottom());
+    // The actions printed under the nodes are part of what must be reachable.
+    if (graph())
+        for (const XXNODE* n : graph()->nodes())
+            if (const auto* node = dynamic_cast<const PXNode*>(n); node && node->actionsSummary().length() > 0)
+                all |= actionsArea(*node).adjusted(0, 0, kMargin, kMargin);
+    setMinimumSize(all.right(), all.bottom());
     update();
 }
 
@@ -238,8 +245,7 @@ void DrawingSurface::paintLinks(QPainter& p) const {
             const QString number = QString::number(link->number());
             p.setFont(numberFont);
             const QFontMetrics fm(numberFont);
-            const QPointF at = numberSpot(line);
-            const QRectF box(at.x() + 3, at.y() - fm.height() - 2, fm.horizontalAdvance(number) + 6, fm.height());
+            const QRectF box = numberBox(line, QSizeF(fm.horizontalAdvance(number) + 6, fm.height()));
             p.setPen(QPen(colour.darker(130), 1));
             p.setBrush(QColor(255, 255, 255, 230));
             p.drawRoundedRect(box, 3, 3);
@@ -262,13 +268,30 @@ void DrawingSurface::paintItem(QPainter& p, const XXGRAPHITEM& item) const {
     if (item.isComment()) border.setStyle(focused ? Qt::SolidLine : Qt::DotLine);
     p.setPen(border);
     p.drawRect(r);
-    QString label = text(item.displayText());
-    if (node && node->actionsSummary().length() > 0)
-        label += "\n" + text(node->actionsSummary()).trimmed();
+    const QString label = text(item.displayText());
     const QRect inner = r.adjusted(3, 1, -1, -1);
     p.setFont(fittingFont(font(), item.isComment(), inner, label));
     p.setPen(Qt::black);
     p.drawText(inner, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, label);
+    // The node's actions, one a line, in small print under the box.
+    if (node && node->actionsSummary().length() > 0) {
+        p.setFont(smallFont());
+        p.setPen(QColor(40, 40, 90));
+        p.drawText(actionsArea(*node), Qt::AlignTop | Qt::AlignLeft, text(node->actionsSummary()).trimmed());
+    }
+}
+
+QFont DrawingSurface::smallFont() const {
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    return small;
+}
+
+QRect DrawingSurface::actionsArea(const PXNode& node) const {
+    const QRect r = qr(graph()->itemRect(node));
+    const QRect need = QFontMetrics(smallFont()).boundingRect(QRect(0, 0, 2000, 2000), Qt::AlignLeft,
+                                                              text(node.actionsSummary()).trimmed());
+    return {r.left(), r.bottom() + 2, need.width() + 2, need.height()};
 }
 
 // --- the user's mouse and keys ----------------------------------------------------------

@@ -62,6 +62,9 @@ private:
     void paintLinks(class QPainter& p) const;
     void paintItem(class QPainter& p, const XXGRAPHITEM& item) const;
     std::vector<std::string> matchNames() const;
+    QFont smallFont() const;
+    // Where a node's actions are printed, under its box.
+    QRect actionsArea(const class PXNode& node) const;
 
     QuillonApp& app_;
     PXGraphEditor editor_;

@@ -1,0 +1,241 @@
+// The drawing surface and run control driven with real mouse and key events: a graph drawn,
+// linked and filled in on an empty definition, saved, reloaded and run; a long run stopped.
+// Screenshots of the bundled example's graphs, a node's context menu and the stop box go to
+// the build folder's screenshots/.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "builder/qt/DrawingSurface.h"
+#include "builder/qt/MainWindow.h"
+#include "definitions/PXGraphs.h"
+#include "definitions/PXNode.h"
+#include "tests/builderqt/QtSupport.h"
+#include "tests/support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SurfaceTest : public QtWindowTest {
+protected:
+    void TearDown() override { fs::current_path(cwd_); }   // opening a definition moves it
+    fs::path cwd_ = fs::current_path();
+};
+
+// A definition without nodes: a pattern of digits, an output that a post-stream action fills
+// with the last match of the node tagged "Num", and one input file.
+void writeDefinition(const TempDir& dir, const std::string& input) {
+    std::ofstream(dir.file("Ids.QXD")) << "Quillon Version 2.82\n"
+                                          "!\"Logname\" \"Run.log\" 0\n"
+                                          "!\"Outputstreams\" \"Found\" \"found.txt\" 0\n"
+                                          "!\"Inputstreams\" 1 \"input.txt\" 0 0\n"
+                                          "!\"Set\" \"Digit\"\n48 57\n"
+                                          "!\"Pattern\" \"Number\"\n\"Digit\" 1 10\n"
+                                          "!\"Post-streamActions\" \"Append to\" \"Found\" \"\" \"Num\"\n";
+    std::ofstream(dir.file("input.txt")) << input;
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Chooses the entry `text` of the context menu that the next step opens, after `before`
+// (with an empty `text`, only `before`).
+void onPopup(const QString& text, std::function<void(QMenu*)> before = {}, int tries = 0) {
+    QTimer::singleShot(10, [=] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible()) {
+            if (tries < 300) onPopup(text, before, tries + 1);
+            else ADD_FAILURE() << "no context menu for " << text.toStdString();
+            return;
+        }
+        if (before) before(menu);
+        if (text.isEmpty()) return;
+        for (QAction* a : menu->actions())
+            if (a->text() == text) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                return;
+            }
+        ADD_FAILURE() << "no entry " << text.toStdString();
+        menu->close();
+    });
+}
+
+QPoint centreOf(DrawingSurface* s, const XXNODE* node) {
+    XXRECT r;
+    s->itemRect(node->id(), r);
+    return {r.x + r.width / 2, r.y + r.height / 2};
+}
+
+// Opens the node's menu with a double click and picks `entry`.
+void nodeCommand(DrawingSurface* s, const XXNODE* node, const QString& entry, std::function<void(QMenu*)> before = {}) {
+    onPopup(entry, before);
+    QTest::mouseDClick(s, Qt::LeftButton, {}, centreOf(s, node));
+}
+
+// Types into the named line edit of the dialog and presses Enter.
+void fillAndConfirm(QWidget* dialog, std::vector<std::pair<const char*, QString>> fields) {
+    for (const auto& [name, value] : fields) {
+        QLineEdit* edit = dialog->findChild<QLineEdit*>(name);
+        if (!edit)
+            if (auto* combo = dialog->findChild<QComboBox*>(name)) edit = combo->lineEdit();
+        ASSERT_NE(edit, nullptr) << name;
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, value);
+    }
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+}
+
+TEST_F(SurfaceTest, DrawLinkFillInSaveReloadAndRun) {
+    TempDir dir;
+    writeDefinition(dir, "head id=4711; tail\n");
+    MainWindow w(dir.file("Ids.QXD").c_str());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    DrawingSurface* s = w.drawingSurface();
+    ASSERT_NE(s, nullptr);
+    PXGraph* graph = dynamic_cast<PXGraph*>(s->graph());
+    ASSERT_NE(graph, nullptr);
+    ASSERT_EQ(graph->nodeCount(), 0);
+
+    // Three nodes by double clicks on the empty surface, linked with "Link to ...".
+    for (QPoint p : {QPoint(30, 40), QPoint(200, 40), QPoint(370, 40)}) QTest::mouseDClick(s, Qt::LeftButton, {}, p);
+    ASSERT_EQ(graph->nodeCount(), 3);
+    PXNode* a = graph->nodeAt(0);
+    PXNode* b = graph->nodeAt(1);
+    PXNode* c = graph->nodeAt(2);
+    EXPECT_EQ(graph->startNode(), a);
+    QString told;
+    for (auto [from, to] : {std::pair{a, b}, std::pair{b, c}, std::pair{a, b}}) {
+        if (from == a && a->linkCount() == 1)
+            onModal([](QWidget* m) { return dynamic_cast<QMessageBox*>(m) != nullptr; }, [&](QWidget* m) {
+                told = static_cast<QMessageBox*>(m)->text();
+                static_cast<QMessageBox*>(m)->button(QMessageBox::Ok)->click();
+            });
+        nodeCommand(s, from, "&Link to ...");
+        QTest::mouseMove(s, centreOf(s, to));
+        QTest::mouseClick(s, Qt::LeftButton, {}, centreOf(s, to));
+    }
+    EXPECT_EQ(told, "Duplicate link ignored");
+    ASSERT_EQ(a->linkCount(), 1);
+    ASSERT_EQ(b->linkCount(), 1);
+    EXPECT_EQ(b->linkAt(0)->targetId(), c->id());
+
+    // The strings and the pattern with its tag, through the node dialogs.
+    onModal(named("NodeString"), [](QWidget* d) { fillAndConfirm(d, {{"Value", "id="}}); });
+    nodeCommand(s, a, "&String");
+    onModal(named("NodeString"), [](QWidget* d) { fillAndConfirm(d, {{"Value", ";"}}); });
+    nodeCommand(s, c, "&String");
+    onModal(named("NodeProperties"), [](QWidget* d) { fillAndConfirm(d, {{"Tag", "Num"}, {"Pattern", "Number"}}); });
+    nodeCommand(s, b, "&Properties");
+    EXPECT_EQ(std::string(a->text().text()), "id=");
+    EXPECT_EQ(std::string(b->tag().text()), "Num");
+    EXPECT_EQ(std::string(b->refName().text()), "Number");
+    EXPECT_TRUE(w.app().modified);
+
+    // Arrow keys and Tab on the focused node.
+    QTest::mouseClick(s, Qt::LeftButton, {}, centreOf(s, c));
+    const XXRECT before = c->rect();
+    QTest::keyClick(s, Qt::Key_Right);
+    QTest::keyClick(s, Qt::Key_Right);
+    EXPECT_EQ(c->rect().x, before.x + 2);
+    QTest::keyClick(s, Qt::Key_Tab);
+    EXPECT_EQ(graph->selectedId(), a->id());          // wrapped to the first node
+
+    // Save, and the file holds the graph drawn.
+    w.action(1035)->trigger();
+    EXPECT_FALSE(w.app().modified);
+    const std::string saved = slurp(dir.file("Ids.QXD"));
+    EXPECT_NE(saved.find("NodeString 0 \"id=\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("NodePattern 1 \"Number\""), std::string::npos) << saved;
+
+    // Run over the input file: the output holds what the middle node matched.
+    w.action(1065)->trigger();
+    EXPECT_EQ(slurp(dir.file("found.txt")), "4711");
+    EXPECT_EQ(w.app().runControl().state(), PXRunControl::State::idle);
+    EXPECT_TRUE(w.app().lastRun().error.empty()) << w.app().lastRun().error;
+}
+
+TEST_F(SurfaceTest, StopEndsALongRunWithScanHalted) {
+    TempDir dir;
+    std::string big;
+    for (int i = 0; i < 400000; ++i) big += "line id=" + std::to_string(i) + "; more text here\n";
+    writeDefinition(dir, big);
+    std::ofstream(dir.file("Ids.QXD"), std::ios::app) << "Node 0 30 40 96 24 1\nLinkColors 0 2\nNodeAttribute 0 Start\n"
+                                                         "NodeString 0 \"id=\"\nNode 1 200 40 96 24\nLinkColors 1\n"
+                                                         "NodeAttribute 1\nNodePattern 1 \"Number\"\nNodeTag 1 \"Num\"\n";
+    MainWindow w(dir.file("Ids.QXD").c_str());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_EQ(w.drawingSurface()->graph()->nodeCount(), 2);
+    QString shownBefore, shownAfter;
+    onModal(named("StopBox"), [&](QWidget* box) {
+        auto* text = box->findChild<QLabel*>("StopText");
+        shownBefore = text->text();
+        screenshot(box, "stop-box");
+        QTest::mouseClick(box->findChild<QPushButton*>("Stop"), Qt::LeftButton);
+        shownAfter = text->text();
+        if (box->isVisible()) screenshot(box, "stop-box-stopping");
+    });
+    w.action(1065)->trigger();
+    EXPECT_EQ(shownBefore, " Working ... ");
+    EXPECT_EQ(shownAfter, " Stopping ... ");
+    const PXRunControl::Outcome& out = w.app().lastRun();
+    EXPECT_TRUE(out.halted);
+    EXPECT_NE(out.status.find(" - scan halted"), std::string::npos) << out.status;
+    EXPECT_EQ(w.statusBar()->currentMessage().toStdString(), out.status);
+    EXPECT_LT(slurp(dir.file("found.txt")).size(), std::string("399999").size() + 1);
+}
+
+TEST_F(SurfaceTest, ScreenshotsOfTheExampleGraphsAndANodeMenu) {
+    TempDir dir;
+    const fs::path source = fs::path(QUILLON_SOURCE_ROOT) / "examples" / "servers";
+    for (const char* name : {"Servers.QXD", "Timestamp.QXG"}) fs::copy_file(source / name, dir.path() / name);
+    MainWindow w(dir.file("Servers.QXD").c_str());
+    w.resize(1100, 560);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    DrawingSurface* s = w.drawingSurface();
+    const XXGRAPH* main = s->graph();
+    ASSERT_NE(main, nullptr);
+    EXPECT_GT(main->nodeCount(), 5);
+    QApplication::processEvents();
+    screenshot(&w, "surface-main-graph");
+
+    // The node menu, shown at the node as a double click opens it, then closed.
+    const XXNODE* first = main->nodeAt(0);
+    QStringList entries;
+    onPopup({}, [&](QMenu* menu) {
+        for (QAction* a : menu->actions()) entries << a->text();
+        screenshot(menu, "node-context-menu");
+        menu->close();
+    });
+    QTest::mouseDClick(s, Qt::LeftButton, {}, centreOf(s, first));
+    EXPECT_EQ(entries, (QStringList{"&Properties", "&String", "&Wide string", "&Actions", "&Link to ...", "S&tart node",
+                                    "&Delete"}));
+    EXPECT_EQ(main->nodeCount(), 9);                  // closing the menu deleted nothing
+
+    // The node group on the same surface, named in the title.
+    w.app().selectedGraph = 0;
+    w.menusChanged();
+    EXPECT_NE(s->graph(), main);
+    EXPECT_EQ(s->graph()->nodeCount(), 3);
+    EXPECT_TRUE(w.windowTitle().endsWith("[Timestamp]")) << w.windowTitle().toStdString();
+    QApplication::processEvents();
+    screenshot(&w, "surface-node-group");
+}
+
+}  // namespace
