@@ -6,17 +6,20 @@
 XXRowsCopy::XXRowsCopy(XXGRID& grid) : grid_(grid) {
     auto copy = copyRows(grid.rowList());
     XXGRID::setOwns(*copy, false);
+    XXGRID::setRegistry(*copy, &deleted_);
     original_ = grid.replaceRows(std::move(copy));
 }
 
 XXRowsCopy::~XXRowsCopy() {
-    if (original_) grid_.replaceRows(std::move(original_));
+    if (original_) grid_.replaceRows(std::move(original_));   // the copy goes, owning nothing
 }
 
 void XXRowsCopy::keep() {
-    // The objects that data fields carry now belong to the copy's rows.
     XXGRID::setOwns(*original_, false);
     XXGRID::setOwns(grid_.rowList(), true);
+    XXGRID::setRegistry(grid_.rowList(), nullptr);
+    for (auto& field : deleted_.fields) field->owns = true;
+    deleted_.fields.clear();
     original_.reset();
 }
 

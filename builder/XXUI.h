@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "foundation/XXROW.h"
 
@@ -16,6 +17,11 @@ class IXXView;
 class XXGRID;
 
 // Swaps a copy of a grid's rows in for as long as it lives; keep() makes the copy stay.
+//
+// Objects that rows carry (a node group's graph) stay with the grid's own rows while the
+// copy is edited; the copy's fields only point at them. Rows deleted in the copy hand their
+// fields to the copy's registry. When the copy is kept it takes the objects over and those
+// of the deleted rows are freed; otherwise nothing changes hands.
 class XXRowsCopy {
 public:
     explicit XXRowsCopy(XXGRID& grid);
@@ -25,6 +31,12 @@ public:
     void keep();
 
 private:
+    struct Deleted : IXXDATAREG {
+        std::vector<std::unique_ptr<XXFLD_DataOwner>> fields;
+        void adopt(std::unique_ptr<XXFLD_DataOwner> field) override { fields.push_back(std::move(field)); }
+    };
+
+    Deleted deleted_;   // declared first: it outlives the copy's rows
     XXGRID& grid_;
     std::unique_ptr<XXROWLIST> original_;
 };

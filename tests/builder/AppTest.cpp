@@ -54,6 +54,7 @@ struct RoundTrip {
 TEST(BuilderApp, EveryGridTheMenusEditSurvivesSaveAndReload) {
     const RoundTrip table[] = {
         {1040, 1093, {{0, "A new comment"}}},
+        {1050, 1276, {{0, "Extra"}}},
         {1037, 1224, {{1, "more/*.log"}}},
         {1125, 2204, {{1, "Store"}, {2, "Inbox"}}},
         {1038, 1291, {{1, "http://localhost/page"}}},
@@ -214,6 +215,37 @@ TEST(BuilderApp, FilesRecentFilesAndTitle) {
     EXPECT_TRUE(app.menuState().traceOn);
     app.notify(XXCMD::viewFirst + 1);   // summary.txt has not been written
     EXPECT_EQ(view.infos.back(), "No data available");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BuilderApp, DeletingANodeGroupInTheDialogFreesItsGraph) {
+    CaptureSink sink;
+    ExampleCopy example;
+    ScriptedView view;
+    QuillonApp app(view);
+    app.start(example.definition().c_str());
+    // Deleted, then cancelled: the group and its graph are still there.
+    view.scripts.push_back([](XXGRIDD& m, FakeHost& h) {
+        m.command(XXCMD::del);
+        m.command(XXCMD::cancel);
+        EXPECT_EQ(h.questions.size(), 1u);
+    });
+    app.notify(1050);
+    EXPECT_FALSE(app.modified);
+    ASSERT_EQ(app.findGrid("Node Groups")->rowCount(), 1);
+    app.notify(XXCMD::save);
+    EXPECT_TRUE(std::filesystem::exists(example.dir.file("Timestamp.QXG")));
+    // Deleted and confirmed: the graph is freed with the row (the leak check sees it).
+    view.scripts.push_back([](XXGRIDD& m, FakeHost&) {
+        m.command(XXCMD::del);
+        m.command(XXCMD::ok);
+    });
+    app.notify(1050);
+    EXPECT_EQ(app.findGrid("Node Groups")->rowCount(), 0);
+    EXPECT_TRUE(app.modified);
 }
 
 }  // namespace
