@@ -14,7 +14,7 @@ namespace {
 
 constexpr int32_t kInvalidInputReports = 5;
 constexpr const char* kApplication = "Quillon";
-constexpr const char* kVersion = "2.82";
+constexpr const char* kVersion = PXDefIO::writtenVersion;
 
 // The version number that follows "Version" in a header line; 0 when there is none.
 float versionOf(std::string_view line) {

@@ -30,6 +30,9 @@ class PXGraphs;
 
 class PXDefIO : public XXSTREAM {
 public:
+    // The format version written in the header of every file.
+    static constexpr const char* writtenVersion = "2.82";
+
     IPXDefinition* engine = nullptr;   // the definition's grids and graphs, or none
     Error error;                       // file diagnostics
     XXSTRING header;                   // written at the top of every file

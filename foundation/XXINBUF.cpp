@@ -1,6 +1,7 @@
 #include "foundation/XXINBUF.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "foundation/XXINBUFWINDOW.h"
@@ -92,6 +93,17 @@ void XXINBUF::shiftAll(int64_t delta, int32_t* q) {
 
 int32_t XXINBUF::fill(int64_t offset) {
     if (!stream_ || !owned_ || offset < 0) return -1;
+    // A window that slides forward keeps the bytes it still covers instead of reading them
+    // again: a pipe cannot go back for them, and a file need not.
+    const int64_t end = base_ + count_;
+    if (count_ > 0 && offset > base_ && offset < end && stream_->getPosition() == end) {
+        const auto kept = int32_t(end - offset);
+        std::memmove(owned_.get(), owned_.get() + (offset - base_), size_t(kept));
+        count_ = kept + int32_t(stream_->read(owned_.get() + kept, capacity_ - kept));
+        base_ = offset;
+        synch();
+        return count_;
+    }
     if (stream_->getPosition() != offset && stream_->seekTo(offset) < 0) return -1;
     const int64_t got = stream_->read(owned_.get(), capacity_);
     count_ = int32_t(got);

@@ -4,6 +4,11 @@
 // 1 stop scanning the current input stream, 2 stop the run after the current stream. The
 // halt level is the one value another thread writes during a run (the builder's Stop
 // command), so it is atomic; everything else belongs to the run's thread.
+//
+// A stop may also be asked for from outside any run context: a command-line host asks for
+// one when it receives an interrupt. The request is a process-wide flag that is safe to set
+// from a signal handler; run contexts that honour it (ConsoleInst) turn it into halt level
+// 2 at their next check, and a run that starts while it is set halts at once.
 #pragma once
 
 #include <atomic>
@@ -11,6 +16,12 @@
 
 #include "foundation/XXMSG.h"
 #include "foundation/platform.h"
+
+// Asks every run of the process to stop (async-signal-safe).
+void requestStop();
+bool stopRequested();
+// Forgets the request (the run it was meant for has ended).
+void clearStopRequest();
 
 class XXINST : public XX {
 public:

@@ -1,9 +1,15 @@
 #include "foundation/XXSTREAM.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <set>
+#include <utility>
 
+#include "foundation/XXERROR.h"
+#include "foundation/XXINST.h"
 #include "foundation/XXMSG.h"
 #include "foundation/platformfile.h"
 
@@ -29,6 +35,12 @@ void room(Text& s, int64_t extra) {
     if (needed <= s.capacity) return;
     s.chk(int32_t(std::min<int64_t>(std::max<int64_t>(needed, int64_t(s.capacity) * 2), INT32_MAX)));
 }
+
+// The files this process holds locked, by device and inode; the lock of one open file
+// description would make another open of the same file in this process wait for ever.
+std::mutex lockedLock;
+std::set<std::pair<uint64_t, uint64_t>> locked;
+std::atomic<bool> waitForLocks{true};
 
 bool isBlankChar(char c) { return c == ' ' || c == '\t'; }
 
@@ -101,9 +113,24 @@ bool XXSTREAM::openFile() {
     case appendBinary: access = FileAccess::writeAppend; break;
     default: return false;
     }
+    errorText_ = "";
+    const bool rewrite = access == FileAccess::writeTruncate;
+    if (locking_ && rewrite) access = FileAccess::writeKeep;
     const int fd = fileOpen(path_.text(), access);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        errorText_ = systemErrorText(lastSystemError()).c_str();
+        return false;
+    }
     fd_ = fd;
+    if (locking_ && access != FileAccess::read) {
+        if (!lockOutput() || (rewrite && !fileTruncate(fd_))) {
+            if (errorText_.length() == 0) errorText_ = systemErrorText(lastSystemError()).c_str();
+            unlockOutput();
+            fileClose(fd_);
+            fd_ = -1;
+            return false;
+        }
+    }
     openMode_ = mode_;
     atEnd_ = false;
     writeReported_ = false;
@@ -117,10 +144,53 @@ bool XXSTREAM::openFile() {
 
 bool XXSTREAM::close() { return closeFile(true); }
 
+void XXSTREAM::setLockWait(bool wait) { waitForLocks.store(wait); }
+bool XXSTREAM::lockWait() { return waitForLocks.load(); }
+
+bool XXSTREAM::lockOutput() {
+    uint64_t device = 0, inode = 0;
+    if (!fileIdentity(fd_, device, inode)) return false;
+    {
+        std::lock_guard<std::mutex> hold(lockedLock);
+        if (locked.count({device, inode}) > 0) return true;
+    }
+    FileLock got = fileLock(fd_, false);
+    if (got == FileLock::busy) {
+        if (!lockWait()) {
+            errorText_ = "another run is writing it";
+            return false;
+        }
+        XXSTRING note("Waiting for ");
+        note << path_ << ": another run is writing it";
+        reportError(note);
+        do {
+            got = stopRequested() ? FileLock::interrupted : fileLock(fd_, true);
+        } while (got == FileLock::interrupted && !stopRequested());
+        if (got == FileLock::interrupted) errorText_ = "the run was stopped while it waited for another run";
+    }
+    if (got == FileLock::unsupported) return true;
+    if (got != FileLock::held) return false;
+    std::lock_guard<std::mutex> hold(lockedLock);
+    locked.insert({device, inode});
+    lockHeld_ = true;
+    lockDevice_ = device;
+    lockInode_ = inode;
+    return true;
+}
+
+void XXSTREAM::unlockOutput() {
+    if (!lockHeld_) return;
+    std::lock_guard<std::mutex> hold(lockedLock);
+    locked.erase({lockDevice_, lockInode_});
+    lockHeld_ = false;
+}
+
 bool XXSTREAM::closeFile(bool mayReport) {
     bool ok = true;
     if (fd_ >= 0) {
         if (isOutputOpen()) ok = flushOutput(mayReport);
+        // The register entry goes first: the lock itself ends with the descriptor.
+        unlockOutput();
         fileClose(fd_);
     }
     fd_ = -1;
@@ -485,7 +555,8 @@ bool XXSTREAM::flushOutput(bool mayReport) {
 
 void XXSTREAM::reportWriteFailure(int code, bool mayReport) {
     failed_ = true;
-    if (writeReported_) return;
+    errorText_ = systemErrorText(code).c_str();
+    if (writeReported_ || callerReports_) return;
     writeReported_ = true;
     XXSTRING text("Unable to write ");
     text << path_ << ": " << systemErrorText(code).c_str();

@@ -19,7 +19,16 @@
 //
 // Failures of reads, seeks and writes are reported through a Tracer titled with the method
 // and signalled by the neutral result; failing to open is not reported (callers report it,
-// naming the file). The object stays usable after any failure.
+// naming the file, with lastErrorText()). A caller that reports write failures itself
+// says so with setCallerReports(). The object stays usable after any failure.
+//
+// Locked output. With setLocking() on, an output file holds an exclusive advisory lock
+// (flock) while it is open, so that two processes never write one file at once: a file
+// opened to be rewritten is emptied only once the lock is held. When another process holds
+// the lock, the open waits for it, saying once on the error path which file it waits for,
+// or, when waiting is switched off for the process (setLockWait), fails at once. A file
+// this process has locked already is written without a second lock (a lock of the same
+// process would wait for itself). A stop request (XXINST.h) ends a wait.
 //
 // Not thread-safe: a stream belongs to one thread at a time.
 #pragma once
@@ -66,6 +75,15 @@ public:
     // Kept across open and close; applies to the text output modes.
     void setLineEnd(LineEnd end) { lineEnd_ = end; }
     LineEnd getLineEnd() const { return lineEnd_; }
+    // Output files opened from now on are locked (see above).
+    void setLocking(bool on) { locking_ = on; }
+    // Write failures are not reported here; the caller reports them.
+    void setCallerReports(bool on) { callerReports_ = on; }
+    // Why the last open or write failed, in the system's words; "" when nothing failed.
+    const XXSTRING& lastErrorText() const { return errorText_; }
+    // Whether opening an output locked by another process waits (the default) or fails.
+    static void setLockWait(bool wait);
+    static bool lockWait();
 
     // Each form closes whatever is open first, stores path and mode, then opens. False for an
     // unknown mode or a file that cannot be opened (the stream is then closed and reusable).
@@ -166,6 +184,9 @@ public:
 
 private:
     bool openFile();
+    // Takes the lock of a locked output; false (with the reason) when it cannot be had.
+    bool lockOutput();
+    void unlockOutput();
     bool closeFile(bool mayReport);
     bool fillInput();
     bool putBytes(const char* bytes, size_t n);
@@ -185,6 +206,12 @@ private:
     bool atEnd_ = false;
     bool writeReported_ = false;
     bool translateLf_ = false;
+    bool locking_ = false;
+    bool callerReports_ = false;
+    bool lockHeld_ = false;          // this stream holds its file's entry in the lock register
+    uint64_t lockDevice_ = 0;
+    uint64_t lockInode_ = 0;
+    XXSTRING errorText_;
     char quote_ = '"';
     LineEnd lineEnd_ = LineEnd::lf;
 

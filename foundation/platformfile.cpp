@@ -1,10 +1,15 @@
 #include "foundation/platformfile.h"
 
+#include "foundation/XXINST.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +31,7 @@ int fileOpen(const char* path, FileAccess access) {
     case FileAccess::read: flags |= O_RDONLY; break;
     case FileAccess::writeTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case FileAccess::writeAppend: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+    case FileAccess::writeKeep: flags |= O_WRONLY | O_CREAT; break;
     }
     int fd;
     do {
@@ -55,6 +61,9 @@ int64_t fileRead(int fd, void* buffer, int64_t n, bool& partialError) {
             total += got;
         } else if (got == 0) {
             break;
+        } else if (errno == EINTR && stopRequested()) {
+            // A pipe whose writer is quiet would keep a stopped run waiting: the input ends.
+            break;
         } else if (errno != EINTR) {
             if (total == 0) return -1;
             partialError = true;
@@ -75,6 +84,46 @@ bool fileWrite(int fd, const void* bytes, size_t n) {
         at += put;
         n -= size_t(put);
     }
+    return true;
+}
+
+bool fileTruncate(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return false;
+    if (!S_ISREG(st.st_mode)) return true;
+    int result;
+    do {
+        result = ftruncate(fd, 0);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+bool makeFoldersFor(const char* path) {
+    const std::filesystem::path folder = std::filesystem::path(path ? path : "").parent_path();
+    if (folder.empty()) return true;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!ec) return true;
+    errno = ec.value();
+    return false;
+}
+
+FileLock fileLock(int fd, bool wait) {
+    if (flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) == 0) return FileLock::held;
+    switch (errno) {
+    case EWOULDBLOCK: return FileLock::busy;
+    case EINTR: return FileLock::interrupted;
+    case EOPNOTSUPP:
+    case ENOLCK: return FileLock::unsupported;
+    default: return FileLock::failed;
+    }
+}
+
+bool fileIdentity(int fd, uint64_t& device, uint64_t& inode) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return false;
+    device = uint64_t(st.st_dev);
+    inode = uint64_t(st.st_ino);
     return true;
 }
 

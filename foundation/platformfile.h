@@ -1,5 +1,6 @@
 // File services of the operating system, as the streams need them: descriptors opened for
-// reading, truncating or appending, whole-block reads and writes, seeks, sizes and times.
+// reading, truncating or appending, whole-block reads and writes, seeks, sizes and times,
+// the folders a new file needs, and advisory locks that keep two runs off one output.
 //
 // Every function returns -1 (or false) on failure and leaves the system's error code for
 // lastSystemError(); nothing here reports. Times are nanoseconds since 1970-01-01 UTC.
@@ -13,6 +14,7 @@ enum class FileAccess {
     read,            // existing file only, shared for reading
     writeTruncate,   // created or truncated
     writeAppend,     // created when missing; every write goes to the end
+    writeKeep,       // created when missing, its bytes kept (a lock comes before truncating)
 };
 
 // A descriptor for `path`, or -1. Directories are refused (error EISDIR).
@@ -21,9 +23,25 @@ void fileClose(int fd);
 
 // Reads until `n` bytes are in or the file ends; the count read, or -1 when the system
 // failed before anything was read. `partialError` is set when it failed after some bytes.
+// A read interrupted by a signal once a stop is requested (XXINST.h) ends like the file.
 int64_t fileRead(int fd, void* buffer, int64_t n, bool& partialError);
 // Writes all `n` bytes; false when the system refused any of them.
 bool fileWrite(int fd, const void* bytes, size_t n);
+// Empties a regular file (other files, such as devices and pipes, have nothing to empty).
+bool fileTruncate(int fd);
+
+// Makes the folders that `path` needs, as "mkdir -p" on its directory would; true when they
+// exist afterwards (also when there is nothing to make).
+bool makeFoldersFor(const char* path);
+
+// An exclusive advisory lock (flock) on an open file, held until the descriptor is closed.
+// Without `wait` a lock held elsewhere gives `busy` at once; with it the call waits, and a
+// signal that interrupts the wait gives `interrupted`. A file system without locks gives
+// `unsupported` (the file is then written without one).
+enum class FileLock { held, busy, interrupted, unsupported, failed };
+FileLock fileLock(int fd, bool wait);
+// The identity of an open file (device and inode); false when it cannot be read.
+bool fileIdentity(int fd, uint64_t& device, uint64_t& inode);
 
 enum class SeekFrom { beginning, current, end };
 // The new offset from the start of the file, or -1.

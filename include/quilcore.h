@@ -52,6 +52,9 @@ typedef void (*QNMsgCallback)(int32_t kind, const char* text);
 /* The library's version text ("2.8x"). Static storage. */
 QUILCORE_EXTERN(const char*) QNLib__version(void);
 
+/* The version of the definition file format the library writes ("2.82"). Static storage. */
+QUILCORE_EXTERN(const char*) QNLib__formatVersion(void);
+
 /*
  * Installs the message callback (NULL removes it). The callback is one per library: it
  * serves the error path of every client and the information messages of the library's
@@ -160,6 +163,29 @@ QUILCORE_EXTERN(int32_t) QNLib__runURLs(const char* const* urls, int32_t count);
  */
 typedef void (*QNProgressCallback)(int32_t filesDone, int64_t bytesDone);
 QUILCORE_EXTERN(int32_t) QNLib__setProgress(QNProgressCallback callback);
+
+/*
+ * Asks the run under way in any client of the process, or the next run when none is, to
+ * stop as the Halt action at level 2 does: the current node's actions finish, the post-run
+ * actions run, outputs and database rows are written and closed, and the log ends with
+ * " - scan halted". Safe to call from a signal handler. Returns 2.
+ */
+QUILCORE_EXTERN(int32_t) QNLib__stop(void);
+
+/*
+ * Output files and logs are locked while a run writes them, so that two runs never write
+ * one file at once. When another process holds one, a run waits for it (saying once, as a
+ * kind-1 message, which file it waits for) while `wait` is non-zero, the default; with 0
+ * the file cannot be opened, as if it were missing. For every client of the process. 2.
+ */
+QUILCORE_EXTERN(int32_t) QNLib__setLockWait(int32_t wait);
+
+/*
+ * The outputs of the library's client's last run that failed: output files and the log
+ * that could not be opened or written, and rows the database refused (each reported as a
+ * kind-1 message when it happened). 0 when everything was written.
+ */
+QUILCORE_EXTERN(int32_t) QNLib__outputErrors(void);
 
 /*
  * IQN01: an independent client. Its thirteen operations, in this order, are:

@@ -237,11 +237,18 @@ int32_t QNLib::runOnce() {
     filesDone_ = 0;
     bytesDone_ = 0;
     ConsoleInst inst;
-    if (logOverride_.empty()) return PXClient::run(inst);
-    init();
-    ScopedRows keep(logName);
-    logName.setText(0, 0, logOverride_.c_str());
-    return PXClient::run(inst);
+    int32_t result = 0;
+    if (logOverride_.empty()) {
+        result = PXClient::run(inst);
+    } else {
+        init();
+        ScopedRows keep(logName);
+        logName.setText(0, 0, logOverride_.c_str());
+        result = PXClient::run(inst);
+    }
+    // A stop request is for the run under way (or the next one, when none was).
+    clearStopRequest();
+    return result;
 }
 
 void QNLib::runBody(PXInst& run) {
@@ -251,6 +258,8 @@ void QNLib::runBody(PXInst& run) {
         scanBuffer(run);
     else
         scanInputs(run);
+    // A run the host stopped says so in its log.
+    if (stopRequested() && run.haltAtLeast(2)) addToRunMessage(loadString(1077));
 }
 
 void QNLib::scanInputs(PXInst& run) { scanners_.scan(run); }

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "definitions/PXDefIO.h"
+#include "foundation/XXINST.h"
+#include "foundation/XXSTREAM.h"
 #include "include/quilcore.h"
 #include "library/QNLib.h"
 #include "library/QNLibGuard.h"
@@ -38,6 +41,23 @@ static_assert(sizeof(IQN01) == sizeof(void*), "IQN01 holds nothing but its table
 extern "C" {
 
 const char* QNLib__version(void) { return "2.8x"; }
+
+const char* QNLib__formatVersion(void) { return PXDefIO::writtenVersion; }
+
+// No guard: it runs in signal handlers, and setting an atomic flag cannot throw.
+int32_t QNLib__stop(void) {
+    requestStop();
+    return 2;
+}
+
+int32_t QNLib__setLockWait(int32_t wait) {
+    XXSTREAM::setLockWait(wait != 0);
+    return 2;
+}
+
+int32_t QNLib__outputErrors(void) {
+    return guarded("QNLib__outputErrors", 0, [] { return QNLibModule::client().lastRunFailures(); });
+}
 
 int32_t QNLib__setMsg(QNMsgCallback callback) {
     return guarded("QNLib__setMsg", 0, [&] { return QNLibModule::client().setMsg(callback); });

@@ -108,6 +108,7 @@ ConsoleInst::~ConsoleInst() {
 }
 
 void ConsoleInst::poll() const {
+    if (stopRequested() && getHalt() < 2) const_cast<ConsoleInst*>(this)->setHalt(2);
     if (!holds_) return;
     const int64_t now = tickCount();
     if (now - lastPoll_ < kPollInterval) return;

@@ -1,5 +1,7 @@
 // ConsoleInst: the run context of a run started from a console. Besides the halt level set
-// by actions, a key "S" or "s" typed on the terminal stops the run (halt level 2).
+// by actions, a key "S" or "s" typed on the terminal stops the run (halt level 2), and so
+// does a stop request of the process (requestStop, XXINST.h), which a host makes when it
+// is interrupted; the request is looked at every time the run asks for a halt.
 //
 // The keyboard is only looked at when standard input is a terminal and the process is not
 // in the background; then, for the life of the object (the outermost one, when runs nest),

@@ -45,7 +45,7 @@ int32_t Destinations::clear() {
 
 bool Destinations::createTrace() {
     auto dest = make<StreamDest>(traceFileName_.text(), traceMode_);
-    if (dest) dest->setWrittenFiles(&written_);
+    if (dest) dest->setRecord(&record_);
     if (!dest) {
         TitledError e("Destinations::createTrace");
         e << "Unable to create trace destination" << endMsg;
@@ -58,7 +58,7 @@ bool Destinations::createTrace() {
 
 bool Destinations::createDefault() {
     auto dest = make<StreamDest>(defaultFile_.text(), defaultMode_);
-    if (dest) dest->setWrittenFiles(&written_);
+    if (dest) dest->setRecord(&record_);
     if (!dest) {
         TitledError e("Destinations::createDefault");
         e << "Unable to create default destination" << endMsg;
@@ -105,7 +105,7 @@ void Destinations::synch(XXGRID* outputFiles, IQXDB* db, XXGRID* destinations, X
             const int32_t mode =
                 append && toBool(append->getText()) ? StreamDest::appendMode : StreamDest::createMode;
             auto dest = make<StreamDest>(spec ? spec->getText() : "", mode);
-            if (dest) dest->setWrittenFiles(&written_);
+            if (dest) dest->setRecord(&record_);
             if (!dest) {
                 TitledError e("Destinations::synch");
                 e << "Unable to create StreamDest" << endMsg;
@@ -159,7 +159,16 @@ void Destinations::logDBMessages() {
 
 int32_t Destinations::event(int32_t kind, int32_t table) {
     if (kind == 4 && db_) {
-        db_->rowOut(table);
+        if (db_->rowOut(table) == 0) {
+            ++record_.failures;
+            if (refusedTables_.insert(table).second) {
+                // The first refusal of a table is reported; the others only reach the log.
+                Error e;
+                e << "Row refused by the database (table " << db_->getTableName(table) << ")";
+                for (int32_t i = 0; i < db_->getMsgCount(); ++i) e << "\n" << db_->getMsg(i);
+                e << endMsg;
+            }
+        }
         logDBMessages();
     }
     return 2;
@@ -179,17 +188,27 @@ Destination* Destinations::get(int32_t index) {
     else if (index < 0)
         index = getDefaultIdx();
     Destination* d = dests_.at(index);
-    if (!d || d->ensureOpen() != 2) return nullptr;
-    return d;
+    if (!d || d->ensureOpen() == 2) return d;
+    // A file that could not be opened has been reported and counted; its output is lost
+    // with it (its writes fail) rather than landing in the default output as if written.
+    return dynamic_cast<StreamDest*>(d) ? d : nullptr;
 }
 
 void Destinations::noteWritten(const char* path) {
-    if (FileId id; fileIdOf(path, id)) written_.insert(id);
+    if (FileId id; fileIdOf(path, id)) record_.written.insert(id);
 }
 
 bool Destinations::wroteDuringRun(const char* path) const {
     FileId id;
-    return !written_.empty() && fileIdOf(path, id) && written_.count(id) > 0;
+    return !record_.written.empty() && fileIdOf(path, id) && record_.written.count(id) > 0;
+}
+
+bool Destinations::holdsOpen(const char* path) const {
+    for (int32_t i = 0; i < dests_.count(); ++i) {
+        const auto* file = dynamic_cast<const StreamDest*>(dests_.at(i));
+        if (file && file->isOpen() && sameFile(file->getPath(), path)) return true;
+    }
+    return false;
 }
 
 void Destinations::notifyAll(int32_t event, const char* name, const char* fullName) {

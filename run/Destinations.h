@@ -10,20 +10,26 @@
 // names is the index it stores. Index -2 (and any other negative index except -3) is the
 // default destination, created on first use when the output rows left none.
 //
-// get() opens lazily: a destination that cannot take output gives null. The last two input
+// get() opens lazily: a database column without a database gives null; a file that cannot
+// be opened is given all the same (its writes fail), so that its output does not go to the
+// default output instead. The last two input
 // names announced (notifyAll 2) are kept split for the output actions, and the files the run
-// has written are remembered, so that the file input can pass them over.
+// has written are remembered, so that the file input can pass them over. Outputs that fail
+// (files that cannot be opened or written, rows the database refuses) are reported on the
+// error path and counted, so that the run can say that its output is incomplete; a table's
+// first refused row is reported, every one is counted and logged.
 #pragma once
 
 #include <cstdint>
 #include <set>
+#include <string>
 
 #include "dblib/IQXDB.h"
 #include "engine/IDests.h"
 #include "foundation/GLIST.h"
 #include "foundation/XXFILENAME.h"
 #include "foundation/XXGRID.h"
-#include "run/DirSearch.h"
+#include "run/OutputRecord.h"
 
 class Destinations : public IDests {
 public:
@@ -57,10 +63,17 @@ public:
     // The files written by this run: the destinations note every file they open, the client
     // its log. startRun() forgets them; wroteDuringRun() tells whether `path` is one of them,
     // so that a run never reads back its own output, however close in time it was made.
-    void startRun() { written_.clear(); }
+    void startRun() {
+        record_.clear();
+        refusedTables_.clear();
+    }
     void noteWritten(const char* path);
     bool wroteDuringRun(const char* path) const;
-
+    // Whether `path` is a file one of the destinations has open now.
+    bool holdsOpen(const char* path) const;
+    // Failures of outputs since startRun (see above); a failure found elsewhere (the log).
+    int32_t failures() const { return record_.failures; }
+    void noteFailure() { ++record_.failures; }
     void setTraceFileName(const char* name) { traceFileName_ = name; }
     // How the trace file is opened at its first write: created anew, or appended to (the
     // runs of pre- and post-processors add to the trace of the run they serve).
@@ -99,5 +112,6 @@ private:
     IQXDB* db_ = nullptr;
     XXFILENAME inputName_;
     XXFILENAME inputFullName_;
-    std::set<FileId> written_;
+    OutputRecord record_;
+    std::set<int32_t> refusedTables_;   // tables with a refused row reported in this run
 };

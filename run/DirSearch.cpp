@@ -78,7 +78,10 @@ bool DirSearch::first(const std::string& directory, const std::string& pattern) 
             entry.directory = true;
         } else {
             struct stat target {};
-            if (stat(full.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) continue;
+            if (stat(full.c_str(), &target) != 0) continue;
+            // A pipe named exactly (no wildcard) is read like a file: its writer feeds the run.
+            const bool namedPipe = S_ISFIFO(target.st_mode) && pattern.find_first_of("*?") == std::string::npos;
+            if (!S_ISREG(target.st_mode) && !namedPipe) continue;
         }
         entries_.push_back(std::move(entry));
     }

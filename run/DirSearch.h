@@ -6,8 +6,9 @@
 // depends on the file system). Each entry says whether it is a directory or a file:
 // directories are real directories (a symbolic link to a directory is not followed, so a
 // link cannot lead a recursive walk in circles); files are regular files or links to them.
-// Other entries (pipes, sockets, devices) are left out: reading them could block a run. A
-// name that begins with "." is hidden.
+// Other entries (pipes, sockets, devices) are left out: reading them could block a run;
+// only a named pipe (FIFO) that a spec names exactly, without wildcards, is kept, to be
+// read like a file. A name that begins with "." is hidden.
 //
 // Wildcards keep the meaning that definitions written on Windows rely on: "*" stands for
 // any run of characters (dots included), "?" for one character, and a pattern that ends in

@@ -180,8 +180,9 @@ bool PXClient::readDefinition() {
 }
 
 bool PXClient::wroteDuringRun(const char* path) const {
-    for (const PXClient* c = this; c; c = c->parent_)
-        if (c->dests_.wroteDuringRun(path)) return true;
+    if (dests_.wroteDuringRun(path)) return true;
+    for (const PXClient* c = parent_; c; c = c->parent_)
+        if (c->log_.holds(path) || c->dests_.holdsOpen(path)) return true;
     return false;
 }
 

@@ -144,6 +144,12 @@ public:
     const XXSTRING& runMessage() const { return runMessage_; }
     // Adds a part to the run message text, after " - " when it has one already.
     void addToRunMessage(const char* part);
+    // Outputs of the run under way (or the last one) that failed: files that could not be
+    // opened or written, its log among them, and rows the database refused, also in its
+    // pre- and post-processors.
+    int32_t outputFailures() const;
+    // The same, fixed when the last run ended.
+    int32_t lastRunFailures() const { return failures_; }
     int64_t runStartTime() const { return runStartTime_; }
     void takeRunStartTime();
     // The client's own grids (option grids, then input grids), in definition-file order.
@@ -156,8 +162,9 @@ public:
     PXClientCallback& callbackObject() { return callback_; }
     // The client that runs this one as a pre- or post-processor, or null.
     PXClient* parent() const { return parent_; }
-    // This run, or a run it serves as a pre- or post-processor, wrote `path` (an output or
-    // a log): it is not read back.
+    // This run wrote `path` (an output or its log), or a run it serves as a pre- or
+    // post-processor is writing it now: it is not read back. A post-processor reads what the
+    // run it serves wrote and closed; only that run's log is still being written.
     bool wroteDuringRun(const char* path) const;
 
     XXSTRING appTag{"Quillon"};
@@ -226,6 +233,7 @@ private:
     XXSTRING runMessage_;
     int64_t runStartTime_ = 0;
     int32_t logWritesAtStart_ = 0;
+    int32_t failures_ = 0;
     bool nested_ = false;          // runs as a pre- or post-processor of another client
 
     XXLIB dbLib_;

@@ -14,6 +14,7 @@
 namespace {
 
 constexpr const char* kCallbackSymbol = "QNCallback01";
+constexpr const char* kOutputIncomplete = "some output could not be written";
 
 }  // namespace
 
@@ -30,7 +31,8 @@ int32_t PXClient::run(PXInst& run) {
         dests_.noteWritten(logFile);
     } else {
         Error e;
-        e << loadString(28) << " " << logFile << endMsg;
+        e << loadString(28) << " " << logFile << ": " << log_.reason() << endMsg;
+        dests_.noteFailure();
     }
 
     extensionLib_.setFileName(formText(extensionDll, 0));
@@ -58,6 +60,7 @@ int32_t PXClient::run(PXInst& run) {
     log_.writeLine(elapsedLine(run.elapsed()).c_str());
     log_.writeLine(runCompleteLine(appTag).c_str());
     log_.close();
+    failures_ = outputFailures();
     if (engine_) engine_->setCallback(nullptr);
     extensionLib_.unload();
     return result;
@@ -104,6 +107,8 @@ bool PXClient::prepareForRun() {
     return usable;
 }
 
+int32_t PXClient::outputFailures() const { return dests_.failures() + (log_.writeFailed() ? 1 : 0); }
+
 void PXClient::addToRunMessage(const char* part) {
     if (runMessage_.length() > 0) runMessage_ << " - ";
     runMessage_ << part;
@@ -139,6 +144,7 @@ void PXClient::runEnd(PXInst& run, const char* summary) {
     // A pre- or post-processor shares the run context of the run it serves, which goes on.
     if (!nested_) run.end();
     runMessage_ << summary;
+    if (outputFailures() > 0) addToRunMessage(kOutputIncomplete);
     message(runMessage_);
 }
 
@@ -180,7 +186,9 @@ void PXClient::runProcessors(XXGRID& grid, PXInst& run, bool pre) {
         note << loadString(pre ? 1088 : 1089) << " (" << name << ") ...";
         message(note);
         fresh->takeRunStartTime();
+        fresh->dests_.startRun();
         fresh->scanInputs(run);
+        for (int32_t i = fresh->dests_.failures(); i > 0; --i) dests_.noteFailure();
         ++ran;
     }
     fresh.reset();

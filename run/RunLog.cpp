@@ -3,13 +3,27 @@
 #include <cstdio>
 #include <ctime>
 
+#include "foundation/XXERROR.h"
 #include "foundation/XXSTRTABLE.h"
+#include "foundation/platformfile.h"
+#include "run/DirSearch.h"
 
 RunLog::~RunLog() { close(); }
 
 bool RunLog::open(const char* name, bool append) {
     close();
-    if (!file_.open(name, append ? XXSTREAM::appendText : XXSTREAM::writeText)) return false;
+    writeFailed_ = false;
+    reason_ = "";
+    file_.setLocking(true);
+    file_.setCallerReports(true);
+    if (!makeFoldersFor(name)) {
+        reason_ = systemErrorText(lastSystemError()).c_str();
+        return false;
+    }
+    if (!file_.open(name, append ? XXSTREAM::appendText : XXSTREAM::writeText)) {
+        reason_ = file_.lastErrorText();
+        return false;
+    }
     previous_ = setRunLog(this);
     installed_ = true;
     return true;
@@ -21,7 +35,22 @@ void RunLog::close() {
         installed_ = false;
         previous_ = nullptr;
     }
-    if (file_.isOpen()) file_.close();
+    if (file_.isOpen()) {
+        file_.flush();
+        checkWrite();
+        file_.close();
+    }
+}
+
+bool RunLog::holds(const char* path) const { return file_.isOpen() && sameFile(file_.getPath(), path); }
+
+void RunLog::checkWrite() {
+    if (writeFailed_ || !file_.failed()) return;
+    writeFailed_ = true;
+    // Straight to the error path: an Error past its limit would be written to this log.
+    XXSTRING text("Unable to write ");
+    text << file_.getPath() << ": " << file_.lastErrorText();
+    reportError(text);
 }
 
 void RunLog::logWrite(const char* text, int32_t length) {
@@ -30,10 +59,13 @@ void RunLog::logWrite(const char* text, int32_t length) {
     if (length <= 0 || text[length - 1] != '\n') file_.write("\n", 1);
     // Flushed at once, so that the log can be followed while a long run goes on.
     file_.flush();
+    checkWrite();
 }
 
 void RunLog::writeLine(const char* text) {
-    if (file_.isOpen()) file_.writeLine(text);
+    if (!file_.isOpen()) return;
+    file_.writeLine(text);
+    checkWrite();
 }
 
 std::string runStartLine(const char* appTag, const char* definition) {

@@ -6,7 +6,10 @@
 // and "run complete") go straight to the file and do not count as messages, so that a run
 // whose only log lines are these does not ask the user to look at the log.
 //
-// A log that cannot be opened loses the run's messages; the run goes on.
+// The folders the log's name needs are made, and the file is locked while it is open (a
+// second run with the same log waits for the first, see XXSTREAM). A log that cannot be
+// opened loses the run's messages; the run goes on. The first write the system refuses is
+// reported on the error path, and writeFailed() tells the run.
 #pragma once
 
 #include <cstdint>
@@ -28,13 +31,24 @@ public:
     // Restores the thread's previous run log and closes the file.
     void close();
     bool isOpen() const { return file_.isOpen(); }
+    // Whether the log is open and `path` names its file.
+    bool holds(const char* path) const;
+    // Why the last open failed, in the system's words.
+    const XXSTRING& reason() const { return reason_; }
+    // A write to the log since it was opened was refused.
+    bool writeFailed() const { return writeFailed_; }
 
     void logWrite(const char* text, int32_t length) override;
     // A line that is not counted as a message.
     void writeLine(const char* text);
 
 private:
+    // Reports the first refused write.
+    void checkWrite();
+
     XXSTREAM file_;
+    XXSTRING reason_;
+    bool writeFailed_ = false;
     IXXLOG* previous_ = nullptr;
     bool installed_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include "foundation/XXSTRTABLE.h"
 #include "foundation/XXTEXT.h"
+#include "foundation/platformfile.h"
 #include "run/DirSearch.h"
 #include "run/TitledError.h"
 
@@ -23,6 +24,8 @@ StreamDest::StreamDest(const char* spec, int32_t mode) : spec_(spec), mode_(mode
     else
         setPath(spec);
     setMode(mode);
+    setLocking(true);
+    setCallerReports(true);
 }
 
 StreamDest::~StreamDest() { XXSTREAM::close(); }
@@ -111,14 +114,41 @@ int32_t StreamDest::open() {
     refusedInput_ = input_.length() > 0 && sameFile(name.text(), input_.text());
     if (refusedInput_) {
         XXSTREAM::close();
+        reason_ = "it is the input file being read";
         return 0;
     }
     const std::string key = name.text();
     const int32_t mode = opened_.count(key) ? appendMode : mode_;
-    if (!XXSTREAM::open(name, mode)) return 0;
+    if (!makeFoldersFor(name)) {
+        XXSTREAM::close();
+        reason_ = systemErrorText(lastSystemError()).c_str();
+        return 0;
+    }
+    if (!XXSTREAM::open(name, mode)) {
+        reason_ = lastErrorText();
+        return 0;
+    }
+    writeReported_ = false;
     opened_.insert(key);
-    if (FileId id; written_ && fileIdOf(name, id)) written_->insert(id);
+    if (FileId id; record_ && fileIdOf(name, id)) record_->written.insert(id);
     return 2;
+}
+
+void StreamDest::reportFailure(const char* what, const char* reason) {
+    XXSTRING text;
+    text << what << " " << outputName() << ": " << reason;
+    msg_ << text << toLog;
+    Error e;
+    e << text << endMsg;
+    if (record_) ++record_->failures;
+}
+
+int32_t StreamDest::result(bool ok) {
+    if (!ok && isOpen() && failed() && !writeReported_) {
+        writeReported_ = true;
+        reportFailure("Unable to write", lastErrorText());
+    }
+    return ok ? 2 : 0;
 }
 
 int32_t StreamDest::ensureOpen() {
@@ -126,11 +156,7 @@ int32_t StreamDest::ensureOpen() {
     bool ok = true;
     if (needsOpen_) {
         ok = open() == 2;
-        if (!ok) {
-            msg_ << loadString(28) << " " << outputName();
-            if (refusedInput_) msg_ << " (the input file being read)";
-            msg_ << toLog;
-        }
+        if (!ok) reportFailure(loadString(28), reason_);
         needsOpen_ = false;
     }
     tried_ = true;
@@ -149,7 +175,10 @@ int32_t StreamDest::notify(int32_t event, const char* inputName) {
 
 int32_t StreamDest::close() {
     if (!isOpen()) return 2;
-    return result(XXSTREAM::close());
+    // Buffered bytes are handed to the system here, so that a refusal still names the file.
+    const int32_t flushed = result(flush());
+    XXSTREAM::close();
+    return flushed;
 }
 
 int32_t StreamDest::reset() {

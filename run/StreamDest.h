@@ -24,7 +24,7 @@
 #include "foundation/XXFILENAME.h"
 #include "foundation/XXMSG.h"
 #include "foundation/XXSTREAM.h"
-#include "run/DirSearch.h"
+#include "run/OutputRecord.h"
 
 class StreamDest : public XXSTREAM, public Destination {
 public:
@@ -58,8 +58,8 @@ public:
     // axcdef; abc with +x* gives xabc; data with *_old gives _old, with *_+o+l+d+ data_old.
     static XXSTRING reconcile(const char* source, const char* pattern);
 
-    // Where the files this destination opens are noted (the run's own outputs), or null.
-    void setWrittenFiles(std::set<FileId>* written) { written_ = written; }
+    // Where the files this destination opens and its failures are noted, or null.
+    void setRecord(OutputRecord* record) { record_ = record; }
 
     const XXSTRING& spec() const { return spec_; }
     int32_t mode() const { return mode_; }
@@ -68,7 +68,11 @@ public:
     XXSTRING outputName() const;
 
 private:
-    int32_t result(bool ok) const { return ok ? 2 : 0; }
+    // 2 when the stream took the bytes; the first refusal on an open file is reported.
+    int32_t result(bool ok);
+    // "Unable to open" / "Unable to write" with the name and `reason`, in the log and on the
+    // error path, counted as a failure of the run.
+    void reportFailure(const char* what, const char* reason);
 
     XXSTRING spec_;
     int32_t mode_;
@@ -78,8 +82,10 @@ private:
     bool tried_ = false;
     bool needsOpen_ = true;
     bool refusedInput_ = false;   // the last open was refused: the name is the input
+    bool writeReported_ = false;  // a failed write of the open file has been reported
+    XXSTRING reason_;             // why the last open failed
     // Names this destination has opened in the current run.
     std::set<std::string> opened_;
-    std::set<FileId>* written_ = nullptr;
+    OutputRecord* record_ = nullptr;
     XXMSG msg_{2};
 };

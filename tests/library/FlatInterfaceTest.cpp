@@ -234,6 +234,7 @@ TEST(QuilcoreLibraryFile, ExportsExactlyTheCInterface) {
         "QNLib__load",    "QNLib__run",      "QNLib__runFiles", "QNLib__runURLs", "QNLib__scan",
         "QNLib__set",     "QNLib__setDefaultOutput", "QNLib__setLogName", "QNLib__setMsg",
         "QNLib__setProgress", "QNLib__setTrace", "QNLib__unload", "QNLib__version",
+        "QNLib__formatVersion", "QNLib__stop", "QNLib__setLockWait", "QNLib__outputErrors",
     };
     EXPECT_EQ(names, expected);
 }

@@ -3,17 +3,38 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
+
+// Files for the standard streams of one run, in a folder of their own.
+struct StreamFiles {
+    std::string folder;
+    StreamFiles() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quillon-proc-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder for a process");
+        folder = pattern;
+    }
+    ~StreamFiles() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    std::string in() const { return folder + "/in"; }
+    std::string out() const { return folder + "/out"; }
+    std::string err() const { return folder + "/err"; }
+};
 
 namespace {
 
@@ -42,28 +63,10 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
     return out;
 }
 
-int waitFor(pid_t child) {
-    int status = 0;
-    if (waitpid(child, &status, 0) != child) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+void noteEnd(int status, ProcessResult& result) {
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
-
-// Files for the standard streams of one run, in a folder of their own.
-struct StreamFiles {
-    std::string folder;
-    StreamFiles() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillon-proc-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder for a process");
-        folder = pattern;
-    }
-    ~StreamFiles() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    std::string in() const { return folder + "/in"; }
-    std::string out() const { return folder + "/out"; }
-    std::string err() const { return folder + "/err"; }
-};
 
 pid_t spawn(const std::string& program, const std::vector<std::string>& arguments, const ProcessOptions& options,
             posix_spawn_file_actions_t& actions) {
@@ -93,7 +96,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_addopen(&actions, 2, files.err().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ProcessResult result;
     try {
-        result.status = waitFor(spawn(program, arguments, options, actions));
+        const pid_t child = spawn(program, arguments, options, actions);
+        int status = 0;
+        if (waitpid(child, &status, 0) == child) noteEnd(status, result);
     } catch (...) {
         posix_spawn_file_actions_destroy(&actions);
         throw;
@@ -144,4 +149,77 @@ ProcessResult runOnTerminal(const std::string& program, const std::vector<std::s
     close(master);
     result.out = slurp(files.out());
     return result;
+}
+
+struct RunningProcess::Files : StreamFiles {};
+
+RunningProcess::RunningProcess(const std::string& program, const std::vector<std::string>& arguments,
+                               const ProcessOptions& options, bool blockedOutput)
+    : files_(std::make_unique<Files>()) {
+    int pipeEnds[2] = {-1, -1};
+    if (blockedOutput && pipe2(pipeEnds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (blockedOutput)
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    else
+        posix_spawn_file_actions_addopen(&actions, 1, files_->out().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, files_->err().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    try {
+        pid_ = spawn(program, arguments, options, actions);
+    } catch (...) {
+        posix_spawn_file_actions_destroy(&actions);
+        throw;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    if (blockedOutput) {
+        close(pipeEnds[1]);
+        blockedPipe_ = pipeEnds[0];
+    }
+}
+
+RunningProcess::~RunningProcess() {
+    if (running()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (blockedPipe_ >= 0) close(blockedPipe_);
+}
+
+int RunningProcess::pendingOutput() const {
+    int n = 0;
+    return blockedPipe_ >= 0 && ioctl(blockedPipe_, FIONREAD, &n) == 0 ? n : 0;
+}
+
+void RunningProcess::sendSignal(int signal) const { kill(pid_, signal); }
+
+bool RunningProcess::running() {
+    if (pid_ < 0) return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
+    noteEnd(status, result_);
+    pid_ = -1;
+    return false;
+}
+
+std::string RunningProcess::errSoFar() const { return slurp(files_->err()); }
+
+ProcessResult RunningProcess::finish(int seconds) {
+    if (!waitUntil([this] { return !running(); }, seconds)) {
+        kill(pid_, SIGKILL);
+        waitUntil([this] { return !running(); }, seconds);
+    }
+    result_.out = slurp(files_->out());
+    result_.err = slurp(files_->err());
+    return result_;
+}
+
+bool waitUntil(const std::function<bool()>& condition, int seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
 }

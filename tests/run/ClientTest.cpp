@@ -329,15 +329,17 @@ TEST(ClientRun, ALogThatCannotBeOpenedIsReportedAndTheRunGoesOn) {
     Workspace ws;
     CaptureSink sink;
     ws.write("a.txt", "hit");
+    ws.write("plain", "a file where a folder would have to be");
     DefinitionBuilder d;
-    d.log("no/such/dir/run.log");
+    d.log("plain/run.log");
     d.output("Out", "hits.txt");
     d.nodeAction(d.textNode("hit"), "Append to", {"Out"});
     d.input("a.txt");
     RunResult r = runDefinition(d.save(ws.path("nolog.QXD")));
     EXPECT_EQ(r.result, 2);
-    EXPECT_EQ(sink.errors, std::vector<std::string>{"Unable to open no/such/dir/run.log"});
+    EXPECT_EQ(sink.errors, std::vector<std::string>{"Unable to open plain/run.log: Not a directory"});
     EXPECT_EQ(ws.read("hits.txt"), "hit");
+    EXPECT_EQ(r.client->lastRunFailures(), 1);
     EXPECT_EQ(runLog(), static_cast<IXXLOG*>(&sink));
 }
 

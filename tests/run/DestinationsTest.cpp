@@ -106,12 +106,27 @@ TEST_F(DestinationsTest, NegativeIndexesReachTheTraceAndTheDefault) {
     EXPECT_TRUE(std::filesystem::exists(dir.file("report.txt")));
 }
 
-TEST_F(DestinationsTest, AFileThatCannotOpenGivesNoDestinationForThatRequest) {
-    outputs.setText(0, 0, "Bad");
-    outputs.setText(1, 0, dir.file("no/such/dir/out.txt").c_str());
+TEST_F(DestinationsTest, AFileThatCannotOpenIsReportedCountedAndTakesNothing) {
+    std::ofstream(dir.file("plain")) << "a file where a folder would have to be";
+    addOutput("Bad", "plain/out.txt");
+    addOutput("New", "new/folders/out.txt");
     dests.synch(&outputs, nullptr, &destinationGrid, &tableGrid);
-    EXPECT_EQ(dests.get(1), nullptr);
-    EXPECT_EQ(sink.logLines, std::vector<std::string>{"Unable to open " + dir.file("no/such/dir/out.txt")});
+    dests.startRun();
+    // Given all the same, so that its output does not land in the default output.
+    Destination* bad = dests.get(1);
+    ASSERT_NE(bad, nullptr);
+    EXPECT_EQ(bad->writeText("x", 1, true), 0);
+    const std::string report = "Unable to open " + dir.file("plain/out.txt") + ": Not a directory";
+    EXPECT_EQ(sink.logLines, std::vector<std::string>{report});
+    EXPECT_EQ(sink.errors, std::vector<std::string>{report});
+    EXPECT_EQ(dests.failures(), 1);
+    EXPECT_EQ(dests.defaultIdx(), -1);
+    // The folders a name needs are made.
+    ASSERT_NE(dests.get(2), nullptr);
+    EXPECT_EQ(dests.get(2)->writeText("y", 1, true), 2);
+    dests.closeAll();
+    EXPECT_EQ(TempDir::read(dir.file("new/folders/out.txt")), "y");
+    EXPECT_EQ(dests.failures(), 1);
 }
 
 TEST_F(DestinationsTest, CloseAllEndsTheCycleSoTheNextRunCreatesAnew) {

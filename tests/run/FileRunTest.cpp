@@ -280,12 +280,13 @@ TEST(FileRun, OutputThatCannotBeWrittenIsReportedAndTheRunGoesOn) {
     Workspace ws;
     ws.write("a.txt", "ERROR one\n");
     ws.write("b.txt", "ERROR two\n");
+    ws.write("plain", "a file where a folder would have to be");
     struct Case {
         const char* spec;
         const char* logLine;   // in the log, or null
         const char* error;     // reported, or null
     } cases[] = {
-        {"nodir/out.txt", "Unable to open nodir/out.txt", nullptr},
+        {"plain/out.txt", "Unable to open plain/out.txt: Not a directory", "Unable to open plain/out.txt: Not a directory"},
         {"/dev/full", nullptr, "Unable to write /dev/full: No space left on device"},
     };
     for (const Case& c : cases) {
@@ -297,7 +298,8 @@ TEST(FileRun, OutputThatCannotBeWrittenIsReportedAndTheRunGoesOn) {
         d.input("*.txt");
         RunResult r = runDefinition(d.save(ws.path("bad.QXD")));
         EXPECT_EQ(r.result, 2);
-        EXPECT_EQ(r.client->shown().back(), "Files scanned:  2");
+        EXPECT_EQ(r.client->shown().back(), "Files scanned:  2 - some output could not be written");
+        EXPECT_EQ(r.client->lastRunFailures(), 1);
         const std::string log = ws.read("bad.log");
         if (c.logLine) {
             EXPECT_EQ(log.find(c.logLine), log.rfind(c.logLine)) << "logged once: " << log;

@@ -80,7 +80,11 @@ TEST(RunLog, CountsMessagesButNotItsOwnLines) {
     log.writeLine("anew");
     log.close();
     EXPECT_EQ(TempDir::read(name), "anew\n");
-    EXPECT_FALSE(log.open(dir.file("no/dir/run.log").c_str(), false));
+    // The folders the name needs are made; a regular file in the way cannot be one.
+    ASSERT_TRUE(log.open(dir.file("new/dir/run.log").c_str(), false));
+    log.close();
+    EXPECT_FALSE(log.open(dir.file("run.log/x.log").c_str(), false));
+    EXPECT_EQ(log.reason(), "Not a directory");
     EXPECT_EQ(runLog(), nullptr);
 }
 

@@ -140,8 +140,9 @@ TEST_F(StreamDestFiles, WildcardsReopenForEachInputAndAppendWhenANameComesRoundA
     EXPECT_EQ(read("a.res"), "D");
 }
 
-TEST_F(StreamDestFiles, AFileThatCannotBeOpenedIsLoggedOncePerCycle) {
-    const std::string spec = dir.path().string() + "/missing/*.res";
+TEST_F(StreamDestFiles, AFileThatCannotBeOpenedIsReportedOncePerCycle) {
+    std::ofstream(dir.path() / "plain") << "a file where a folder would have to be";
+    const std::string spec = dir.path().string() + "/plain/*.res";
     StreamDest dest(spec.c_str(), StreamDest::createMode);
     dest.notify(2, "/in/a.txt");
     EXPECT_EQ(dest.ensureOpen(), 0);
@@ -151,9 +152,11 @@ TEST_F(StreamDestFiles, AFileThatCannotBeOpenedIsLoggedOncePerCycle) {
     EXPECT_EQ(dest.putByte('x'), 0);
     dest.notify(2, "/in/b.txt");
     EXPECT_EQ(dest.ensureOpen(), 0);
-    const std::string missing = dir.path().string() + "/missing/";
-    EXPECT_EQ(sink.logLines, (std::vector<std::string>{"Unable to open " + missing + "a.res",
-                                                       "Unable to open " + missing + "b.res"}));
+    const std::string plain = dir.path().string() + "/plain/";
+    const std::vector<std::string> reports = {"Unable to open " + plain + "a.res: Not a directory",
+                                              "Unable to open " + plain + "b.res: Not a directory"};
+    EXPECT_EQ(sink.logLines, reports);
+    EXPECT_EQ(sink.errors, reports);
 }
 
 TEST_F(StreamDestFiles, TheInputBeingReadIsNeverAnOutput) {
@@ -162,7 +165,7 @@ TEST_F(StreamDestFiles, TheInputBeingReadIsNeverAnOutput) {
     dest.notify(2, input.c_str());
     EXPECT_EQ(dest.ensureOpen(), 0);
     EXPECT_EQ(read("data.txt"), "precious");
-    EXPECT_EQ(sink.logLines, std::vector<std::string>{"Unable to open " + input + " (the input file being read)"});
+    EXPECT_EQ(sink.logLines, std::vector<std::string>{"Unable to open " + input + ": it is the input file being read"});
 }
 
 TEST_F(StreamDestFiles, AFullDeviceRefusesTheBytes) {

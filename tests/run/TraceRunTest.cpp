@@ -76,16 +76,17 @@ TEST(TraceRun, APostProcessorAddsItsTraceToTheRunsTrace) {
 TEST(TraceRun, ATraceThatCannotBeOpenedIsLoggedOnceAndTheRunGoesOn) {
     Workspace ws;
     ws.write("a.txt", "<x\n<y\n");
+    ws.write("plain", "a file where a folder would have to be");
     RunResult r = runDefinition(traceDefinition(ws, "a.txt"), [](TestClient& c) {
         c.traceSwitch = true;
-        c.traceFileName = "no/such/dir/trace.htm";
+        c.traceFileName = "plain/trace.htm";
     });
     EXPECT_EQ(r.result, 2);
     const std::string log = ws.read("Log.tmp");
-    const std::string line = "Unable to open no/such/dir/trace.htm\n";
+    const std::string line = "Unable to open plain/trace.htm: Not a directory\n";
     EXPECT_NE(log.find(line), std::string::npos) << log;
     EXPECT_EQ(log.find(line), log.rfind(line)) << log;
-    EXPECT_EQ(r.client->runMessage(), "Files scanned:  1 - view log for messages");
+    EXPECT_EQ(r.client->runMessage(), "Files scanned:  1 - some output could not be written - view log for messages");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tools/quilrun/QuilRunOptions.h"
 
+#include <getopt.h>
 #include <strings.h>
 
 namespace {
@@ -10,6 +11,20 @@ QuilRunOptions usageError(std::string text) {
     options.error = std::move(text);
     return options;
 }
+
+enum LongOnly { optTrace = 256, optStdout, optLog, optNoWait, optForce, optHelp, optVersion };
+
+const option kLongOptions[] = {
+    {"trace", no_argument, nullptr, optTrace},    {"stdout", no_argument, nullptr, optStdout},
+    {"log", required_argument, nullptr, optLog},  {"quiet", no_argument, nullptr, 'q'},
+    {"no-wait", no_argument, nullptr, optNoWait}, {"force", no_argument, nullptr, optForce},
+    {"help", no_argument, nullptr, optHelp},      {"version", no_argument, nullptr, optVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Options may stand anywhere before "--" (getopt_long moves the other arguments behind
+// them); the leading ":" makes a missing value ':' rather than '?'.
+constexpr const char* kShortOptions = ":qh";
 
 }  // namespace
 
@@ -26,15 +41,23 @@ const char* QuilRunOptions::usage() {
            "  --trace      write the HTML trace of the run (QNTrace.htm)\n"
            "  --log FILE   name of the run log for this run\n"
            "  --stdout     output that names no destination goes to standard output\n"
+           "  --no-wait    fail at once when another run holds an output file or the log,\n"
+           "               instead of waiting for it\n"
            "  -q, --quiet  no information messages and no progress\n"
            "  --force      run what could be read of a definition whose files have errors\n"
-           "  --help       show this text\n"
+           "  -h, --help   show this text\n"
            "  --version    show the version\n"
+           "\n"
+           "Output folders are made as needed. An interrupt (Ctrl-C) or SIGTERM stops the run\n"
+           "after the current node: outputs, rows and the log are written and closed; a second\n"
+           "one ends quilrun at once.\n"
            "\n"
            "Exit status: 0 the run completed; 1 the definition could not be opened, has\n"
            "errors, or (without --force) its files could not all be read; 2 a usage error;\n"
            "3 the run completed, but an INPUT matched no file; 4 standard input could not\n"
-           "be read, or standard output not written.\n";
+           "be read, or standard output not written; 5 the run completed, but some output\n"
+           "could not be written (a file, the log or a database row); 130 stopped by an\n"
+           "interrupt, 143 by SIGTERM.\n";
 }
 
 bool QuilRunOptions::isURL(const std::string& input) {
@@ -43,39 +66,43 @@ bool QuilRunOptions::isURL(const std::string& input) {
 
 QuilRunOptions QuilRunOptions::parse(const std::vector<std::string>& arguments) {
     QuilRunOptions options;
-    std::vector<std::string> positional;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& a = arguments[i];
-        if (optionsEnded || a == "-" || a.empty() || a[0] != '-') {
-            positional.push_back(a);
-        } else if (a == "--") {
-            optionsEnded = true;
-        } else if (a == "--help" || a == "-h") {
-            options.action = Action::help;
-            return options;
-        } else if (a == "--version") {
-            options.action = Action::version;
-            return options;
-        } else if (a == "--trace") {
-            options.trace = true;
-        } else if (a == "--stdout") {
-            options.toStdout = true;
-        } else if (a == "--force") {
-            options.force = true;
-        } else if (a == "-q" || a == "--quiet") {
-            options.quiet = true;
-        } else if (a == "--log") {
-            if (i + 1 == arguments.size()) return usageError("--log needs a file name");
-            options.logName = arguments[++i];
+    // getopt_long works on a C argument vector, with a program name first.
+    std::vector<std::string> words{"quilrun"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    opterr = 0;
+    optind = 0;   // 0 starts getopt afresh, also after an earlier parse
+    const int argc = int(words.size());
+    for (;;) {
+        const int c = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+        if (c == -1) break;
+        switch (c) {
+        case 'q': options.quiet = true; break;
+        case 'h':
+        case optHelp: options.action = Action::help; return options;
+        case optVersion: options.action = Action::version; return options;
+        case optTrace: options.trace = true; break;
+        case optStdout: options.toStdout = true; break;
+        case optNoWait: options.noWait = true; break;
+        case optForce: options.force = true; break;
+        case optLog:
+            options.logName = optarg;
             if (options.logName.empty()) return usageError("--log needs a file name");
-        } else if (a.rfind("--log=", 0) == 0) {
-            options.logName = a.substr(6);
-            if (options.logName.empty()) return usageError("--log needs a file name");
-        } else {
-            return usageError("unknown option " + a);
+            break;
+        case ':': return usageError("--log needs a file name");   // the one option with a value
+        default: {
+            // A short option unknown inside a cluster has optopt; a long one only its word.
+            if (optopt > 0 && optopt < 256) return usageError("unknown option -" + std::string(1, char(optopt)));
+            const std::string word = argv[size_t(optind - 1)];
+            return usageError("unknown option " + word.substr(0, word.find('=')));
+        }
         }
     }
+    // getopt_long has moved the positional arguments behind the options, in their order.
+    std::vector<std::string> positional(argv.begin() + optind, argv.end() - 1);
     if (positional.empty()) return usageError("no definition given");
     options.definition = positional.front();
     if (options.definition == "-") return usageError("the definition cannot be standard input");

@@ -2,8 +2,9 @@
 //
 //   quilrun [options] DEFINITION [INPUT ...]
 //
-// Options may stand anywhere before "--"; everything after it is positional, so a
-// definition or input whose name starts with "-" can be given. The first positional
+// Options (parsed with getopt_long, so short ones bundle: -qh) may stand anywhere before
+// "--"; everything after it is positional, so a definition or input whose name starts with
+// "-" can be given. A usage error is one line saying what was wrong. The first positional
 // argument is the definition, the others are inputs; "-" as an input means standard input,
 // which must then be the only input (it is scanned as one block in a run of its own, and a
 // second run would overwrite the first one's outputs). Inputs that begin with "http://" or
@@ -26,6 +27,7 @@ struct QuilRunOptions {
     bool toStdout = false;
     bool quiet = false;
     bool force = false;             // run a definition whose reading reported errors
+    bool noWait = false;            // fail at once on an output another run holds
     std::string logName;            // empty: the definition's own
 
     // Reads the arguments after the program name.

@@ -1,6 +1,8 @@
 #include "tools/quilrun/StdoutRelay.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,7 +11,13 @@ StdoutRelay::StdoutRelay() {
     if (fcntl(STDOUT_FILENO, F_GETFD) < 0) return;   // no standard output at all
     if (pipe2(pipe_, O_CLOEXEC) != 0) return;
     name_ = "/proc/self/fd/" + std::to_string(pipe_[1]);
+    // The copying thread takes no interrupts: they must reach the run's thread, to end a
+    // wait there. It inherits the mask that is in place while it is made.
+    sigset_t all, before;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &before);
     thread_ = std::thread([this] { copy(); });
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 StdoutRelay::~StdoutRelay() { finish(); }

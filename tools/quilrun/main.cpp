@@ -9,7 +9,14 @@
 // Exit status: 0 the run completed; 1 the definition could not be opened or has errors;
 // 2 a usage error; 3 the run completed, but an INPUT matched no file; 4 standard input
 // could not be read (or is too large to scan as one block), or output meant for standard
-// output could not be written there.
+// output could not be written there; 5 the run completed, but some output (a file, the log
+// or a database row) could not be written, each failure named on standard error.
+//
+// Interrupts. The first SIGINT or SIGTERM asks the run to stop as the Halt action at level
+// 2 does (the library's stop request): the current node's actions finish, the post-run
+// actions run, outputs, rows and the log are written and closed, and quilrun exits with
+// 128 + the signal's number (130, 143). A second one ends the process at once.
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,10 +36,47 @@
 
 namespace {
 
-enum Exit { completed = 0, definitionFailed = 1, usageFailed = 2, inputUnmatched = 3, streamFailed = 4 };
+enum Exit {
+    completed = 0,
+    definitionFailed = 1,
+    usageFailed = 2,
+    inputUnmatched = 3,
+    streamFailed = 4,
+    outputFailed = 5,
+    bySignal = 128,
+};
 
 bool quiet = false;
 Progress* progress = nullptr;
+volatile sig_atomic_t stopSignal = 0;
+constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+
+// The first signal asks the run to stop; a second one ends the process with the signal's
+// own default action.
+void onStopSignal(int signal) {
+    if (stopSignal == 0) {
+        stopSignal = signal;
+        QNLib__stop();
+        return;
+    }
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    sigaction(signal, &standard, nullptr);
+    sigset_t unblock;
+    sigemptyset(&unblock);
+    sigaddset(&unblock, signal);
+    sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
+    raise(signal);
+}
+
+// Without SA_RESTART, so that a wait for another run's lock ends with the signal.
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : kStopSignals) sigaction(signal, &action, nullptr);
+}
 
 // Writes every line of `text` to standard error, after `prefix`.
 void writeLines(const char* prefix, std::string_view text) {
@@ -80,6 +124,8 @@ bool readStandardInput(std::vector<char>& data) {
         const ssize_t n = read(STDIN_FILENO, chunk, sizeof chunk);
         if (n == 0) return true;
         if (n < 0) {
+            // Stopped while reading: what came so far is the block (the run stops at once).
+            if (errno == EINTR && stopSignal != 0) return true;
             if (errno == EINTR) continue;
             std::fprintf(stderr, "quilrun: cannot read standard input: %s\n", std::strerror(errno));
             return false;
@@ -136,12 +182,20 @@ int writtenOut() {
     return streamFailed;
 }
 
+// The exit status of a run that ended with `status`, once its outputs are counted.
+int withOutputs(int status) {
+    if (status == completed || status == inputUnmatched)
+        if (QNLib__outputErrors() > 0) return outputFailed;
+    return status;
+}
+
 int runDefinition(const QuilRunOptions& options) {
     QNLib__setMsg(onMessage);
     if (QNLib__load(options.definition.c_str()) != 2) return definitionFailed;
     if (options.trace) QNLib__setTrace(1);
     if (!options.logName.empty()) QNLib__setLogName(options.logName.c_str());
-    if (!options.toStdout) return runLoaded(options);
+    if (options.noWait) QNLib__setLockWait(0);
+    if (!options.toStdout) return withOutputs(runLoaded(options));
 
     StdoutRelay out;
     if (out.name().empty()) {
@@ -154,8 +208,10 @@ int runDefinition(const QuilRunOptions& options) {
         std::fprintf(stderr, "quilrun: output could not be written to standard output\n");
         return streamFailed;
     }
-    return exitCode;
+    return withOutputs(exitCode);
 }
+
+const char* signalName(int signal) { return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal"; }
 
 }  // namespace
 
@@ -166,13 +222,18 @@ int main(int argc, char** argv) {
         std::fputs(QuilRunOptions::usage(), stdout);
         return writtenOut();
     case QuilRunOptions::Action::version:
-        std::printf("quilrun (Quillon) %s\n", QNLib__version());
+        std::printf("quilrun (Quillon engine %s, definition format %s)\n", QNLib__version(),
+                    QNLib__formatVersion());
         return writtenOut();
     case QuilRunOptions::Action::usageError:
-        std::fprintf(stderr, "quilrun: %s\n\n%s", options.error.c_str(), QuilRunOptions::usage());
+        std::fprintf(stderr, "quilrun: %s (quilrun --help lists the options)\n", options.error.c_str());
         return usageFailed;
     case QuilRunOptions::Action::run: break;
     }
     quiet = options.quiet;
-    return runDefinition(options);
+    catchStopSignals();
+    const int status = runDefinition(options);
+    if (stopSignal == 0) return status;
+    std::fprintf(stderr, "quilrun: the run was stopped by %s\n", signalName(stopSignal));
+    return bySignal + stopSignal;
 }
