@@ -120,6 +120,8 @@ XXMetrics GridDialog::metricsFor(const QWidget& widget) {
 GridDialog::GridDialog(XXGRID& grid, int32_t level, QWidget* parent, HelpFn help)
     : QDialog(parent), model_(grid, level, *this), help_(std::move(help)) {
     setObjectName(QString("grid%1").arg(level));
+    // Modal to the windows under it only, so that the help window stays usable beside it.
+    setWindowModality(Qt::WindowModal);
     fault_ = model_.init();
     if (fault_.empty()) build();
 }

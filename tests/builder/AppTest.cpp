@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "builder/QuillonApp.h"
 #include "foundation/XXGRID.h"
@@ -34,6 +35,16 @@ std::string cell(const PXCfg& app, int32_t titleId, int32_t row, int32_t col) {
     const XXFLD* f = g ? g->getCell(col, row) : nullptr;
     return f ? f->getText() : "<none>";
 }
+
+// The example opened in the application, with the test's captures.
+struct OpenExample {
+    CaptureSink sink;
+    ExampleCopy example;
+    ScriptedView view;
+    QuillonApp app{view};
+    OpenExample() { app.start(example.definition().c_str()); }
+    std::tuple<ScriptedView&, QuillonApp&, ExampleCopy&> parts() { return {view, app, example}; }
+};
 
 // Types values into the row after the last record (or row 0 of a form) and confirms.
 DialogScript appendRow(std::vector<std::pair<int32_t, std::string>> values) {
@@ -143,11 +154,8 @@ TEST(BuilderApp, MasterDetailEditingKeepsBothLevels) {
 }
 
 TEST(BuilderApp, CancellingTheMasterAfterADetailChangeAsksAndKeepsNothing) {
-    CaptureSink sink;
-    ExampleCopy example;
-    ScriptedView view;
-    QuillonApp app(view);
-    app.start(example.definition().c_str());
+    OpenExample open;
+    auto [view, app, example] = open.parts();
     view.scripts.push_back(selectRecord(0));
     view.scripts.push_back([](XXGRIDD& m, FakeHost& h) {
         h.set(0, 0, "40");
@@ -222,11 +230,8 @@ TEST(BuilderApp, FilesRecentFilesAndTitle) {
 namespace {
 
 TEST(BuilderApp, DeletingANodeGroupInTheDialogFreesItsGraph) {
-    CaptureSink sink;
-    ExampleCopy example;
-    ScriptedView view;
-    QuillonApp app(view);
-    app.start(example.definition().c_str());
+    OpenExample open;
+    auto [view, app, example] = open.parts();
     // Deleted, then cancelled: the group and its graph are still there.
     view.scripts.push_back([](XXGRIDD& m, FakeHost& h) {
         m.command(XXCMD::del);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 
@@ -194,6 +195,27 @@ TEST_F(WindowTest, F2OnALookupCellThenAValueFormThenSaveAndReopen) {
     EXPECT_STREQ(variables->getCell(0, 2)->getText(), "Level");
     EXPECT_STREQ(variables->getCell(1, 2)->getText(), "String");
     EXPECT_STREQ(variables->getCell(2, 2)->getText(), "web-01");
+}
+
+TEST_F(WindowTest, F1OnACellOpensTheHelpAtItsAnchor) {
+    ExampleCopy example;
+    MainWindow w(example.definition().c_str());
+    w.show();
+    QStringList anchors;
+    onModal(named("grid1"), [&](QWidget* counters) {
+        GridDialog* d = grid(counters);
+        for (int32_t col : {1, 0}) {
+            QTest::keyClick(clickCell(d, col, 0), Qt::Key_F1);
+            auto* help = w.findChild<QTextBrowser*>();
+            ASSERT_NE(help, nullptr);
+            EXPECT_TRUE(help->isVisible());
+            anchors << help->source().fragment();
+        }
+        EXPECT_TRUE(d->isVisible());   // help leaves the dialog as it was
+        QTest::mouseClick(d->button(1002), Qt::LeftButton);
+    });
+    w.action(1049)->trigger();
+    EXPECT_EQ(anchors, (QStringList{"h4004", "h4035"}));
 }
 
 }  // namespace
