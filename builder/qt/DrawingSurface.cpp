@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QThread>
 
 #include <array>
 #include <cmath>
@@ -381,11 +382,21 @@ bool DrawingSurface::focusNextPrevChild(bool) { return false; }
 
 // --- model hooks ------------------------------------------------------------------------
 
-void DrawingSurface::itemAdded(int32_t) { update(); }
-void DrawingSurface::itemRemoved(int32_t) { update(); }
-void DrawingSurface::itemChanged(int32_t) { update(); }
-void DrawingSurface::areaChanged(const XXRECT&) { update(); }
-void DrawingSurface::graphShown() { update(); }
+void DrawingSurface::itemAdded(int32_t) { repaintSoon(); }
+void DrawingSurface::itemRemoved(int32_t) { repaintSoon(); }
+void DrawingSurface::itemChanged(int32_t) { repaintSoon(); }
+void DrawingSurface::areaChanged(const XXRECT&) { repaintSoon(); }
+void DrawingSurface::graphShown() { repaintSoon(); }
+
+void DrawingSurface::repaintSoon() {
+    // A run on its worker thread selects the node that stops its preparation; the widget is
+    // repainted on its own thread.
+    if (QThread::currentThread() == thread()) {
+        update();
+    } else {
+        QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+    }
+}
 
 // --- questions --------------------------------------------------------------------------
 

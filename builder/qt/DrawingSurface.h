@@ -59,6 +59,8 @@ protected:
 
 private:
     void fitContent();
+    // Schedules a repaint; callable from any thread.
+    void repaintSoon();
     void paintLinks(class QPainter& p) const;
     void paintItem(class QPainter& p, const XXGRAPHITEM& item) const;
     std::vector<std::string> matchNames() const;

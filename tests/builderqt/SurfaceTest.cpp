@@ -200,6 +200,36 @@ TEST_F(SurfaceTest, StopEndsALongRunWithScanHalted) {
     EXPECT_LT(slurp(dir.file("found.txt")).size(), std::string("399999").size() + 1);
 }
 
+TEST_F(SurfaceTest, ANodeWithNothingToMatchStopsTheRunAndIsSelected) {
+    TempDir dir;
+    writeDefinition(dir, "id=1;\n");
+    MainWindow w(dir.file("Ids.QXD").c_str());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    DrawingSurface* s = w.drawingSurface();
+    for (QPoint p : {QPoint(30, 40), QPoint(200, 40)}) QTest::mouseDClick(s, Qt::LeftButton, {}, p);
+    XXGRAPH* graph = s->graph();
+    ASSERT_EQ(graph->nodeCount(), 2);
+    onModal(named("NodeString"), [](QWidget* d) { fillAndConfirm(d, {{"Value", "id="}}); });
+    nodeCommand(s, graph->nodeAt(1), "&String");                                // only the first lacks one
+    QTest::mouseClick(s, Qt::LeftButton, {}, centreOf(s, graph->nodeAt(1)));   // the selection moves away
+    ASSERT_EQ(graph->selectedId(), graph->nodeAt(1)->id());
+    QStringList boxes;
+    std::function<void(QWidget*)> answer = [&](QWidget* m) {
+        boxes << static_cast<QMessageBox*>(m)->text();
+        static_cast<QMessageBox*>(m)->button(QMessageBox::Ok)->click();
+    };
+    onModal([](QWidget* m) { return dynamic_cast<QMessageBox*>(m) != nullptr; }, answer);
+    w.action(1065)->trigger();
+    QApplication::processEvents();
+    ASSERT_FALSE(boxes.isEmpty());
+    EXPECT_TRUE(boxes.first().contains("No pattern / string defined")) << boxes.first().toStdString();
+    EXPECT_EQ(graph->selectedId(), graph->nodeAt(0)->id());
+    EXPECT_EQ(s->focusedItem(), graph->nodeAt(0)->id());
+    EXPECT_EQ(w.app().runControl().state(), PXRunControl::State::idle);
+    EXPECT_FALSE(fs::exists(dir.file("found.txt")));
+}
+
 TEST_F(SurfaceTest, ScreenshotsOfTheExampleGraphsAndANodeMenu) {
     TempDir dir;
     const fs::path source = fs::path(QUILLON_SOURCE_ROOT) / "examples" / "servers";
