@@ -142,6 +142,14 @@ std::vector<XXMenuItem> quickStartItems(const XXMenuState& state) {
     return items;
 }
 
+XXQuickKey quickStartKey(int32_t ch) {
+    if (ch == '0') return {XXQuickKey::hide, 0};
+    if (ch >= '1' && ch <= '9') return {XXQuickKey::press, ch - '0'};
+    if (ch >= 'a' && ch <= 'z') ch -= 'a' - 'A';
+    if (ch >= 'A' && ch <= 'Z') return {XXQuickKey::press, 10 + ch - 'A'};
+    return {};
+}
+
 const std::vector<XXAccel>& acceleratorTable() {
     static const std::vector<XXAccel> table = {
         {"Ctrl+R", 1065}, {"Ctrl+F", 1066}, {"Ctrl+E", 1127}, {"Ctrl+U", 1067},

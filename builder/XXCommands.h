@@ -94,6 +94,14 @@ std::vector<XXMenu> declareMenus(const XXMenuState& state);
 // The Quick Start list (at most 20 "Define" items).
 std::vector<XXMenuItem> quickStartItems(const XXMenuState& state);
 
+// What a key typed on the Quick Start panel does: "0" hides the panel, "1" to "9" press
+// buttons 1 to 9, letters press buttons 10 to 35 ("a" or "A" button 10).
+struct XXQuickKey {
+    enum Kind { none, hide, press } kind = none;
+    int32_t button = 0;   // 1-based
+};
+XXQuickKey quickStartKey(int32_t ch);
+
 // Keyboard accelerators: key sequence in portable text form ("Ctrl+R") and command.
 struct XXAccel {
     const char* keys;

@@ -9,6 +9,7 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
@@ -140,6 +141,50 @@ void MainWindow::runStopBox(PXRunControl& control) {
     if (panel) quickStart_->show();
 }
 
+namespace {
+
+// A Quick Start button hands the panel's keys to the window.
+class QuickStartButton : public QPushButton {
+public:
+    using KeyFn = std::function<bool(QPushButton*, QKeyEvent*)>;
+    QuickStartButton(const QString& text, QWidget* parent, KeyFn onKey) : QPushButton(text, parent), onKey_(std::move(onKey)) {}
+
+protected:
+    bool event(QEvent* e) override {
+        // Tab and Shift+Tab move along the buttons, not out of the panel.
+        if (e->type() == QEvent::KeyPress && onKey_(this, static_cast<QKeyEvent*>(e))) return true;
+        return QPushButton::event(e);
+    }
+
+private:
+    KeyFn onKey_;
+};
+
+}  // namespace
+
+bool MainWindow::quickStartKey(QPushButton* from, QKeyEvent* e) {
+    const QList<QPushButton*> buttons = quickStart_->widget()->findChildren<QPushButton*>();
+    const qsizetype at = buttons.indexOf(from);
+    auto focusAt = [&](qsizetype i) { buttons.at((i + buttons.size()) % buttons.size())->setFocus(); };
+    switch (e->key()) {
+    case Qt::Key_Tab: case Qt::Key_Right: case Qt::Key_Down: focusAt(at + 1); return true;
+    case Qt::Key_Backtab: case Qt::Key_Left: case Qt::Key_Up: focusAt(at - 1); return true;
+    case Qt::Key_Return: case Qt::Key_Enter: from->click(); return true;
+    default: break;
+    }
+    if (e->text().isEmpty()) return false;
+    const XXQuickKey k = ::quickStartKey(e->text().at(0).unicode());
+    if (k.kind == XXQuickKey::hide) {
+        quickStart_->hide();
+    } else if (k.kind == XXQuickKey::press) {
+        if (k.button <= buttons.size()) buttons.at(k.button - 1)->click();
+        else quickStart_->setWindowTitle(QString("hot=%1").arg(k.button));
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void MainWindow::rebuildQuickStart() {
     auto* panel = new QWidget;
     panel->setAutoFillBackground(true);
@@ -149,7 +194,8 @@ void MainWindow::rebuildQuickStart() {
     const std::vector<XXMenuItem> items = quickStartItems(app_->menuState());
     int y = 0;
     for (size_t i = 0; i < items.size(); ++i) {
-        auto* b = new QPushButton(qs(items[i].text), panel);
+        auto* b = new QuickStartButton(qs(items[i].text), panel,
+                                       [this](QPushButton* from, QKeyEvent* e) { return quickStartKey(from, e); });
         b->setObjectName(QString::number(1000 + int(i)));
         b->setGeometry(0, y, kQuickStartButtonW, kQuickStartButtonH + 4);
         y += kQuickStartButtonH + 5;
@@ -157,6 +203,7 @@ void MainWindow::rebuildQuickStart() {
         connect(b, &QPushButton::clicked, this, [this, command] { app_->notify(command); });
     }
     panel->setMinimumSize(kQuickStartButtonW, y);
+    quickStart_->setWindowTitle("Quick Start");
     quickStart_->setWidget(panel);   // the old panel is deleted by the dock
 }
 

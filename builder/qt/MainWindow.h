@@ -18,6 +18,8 @@
 
 class DrawingSurface;
 class QDockWidget;
+class QKeyEvent;
+class QPushButton;
 class QTextBrowser;
 class QWidget;
 
@@ -62,6 +64,8 @@ protected:
 private:
     void buildToolbar();
     void rebuildQuickStart();
+    // A key on a Quick Start button (focus moves, Enter, digits and letters); true when used.
+    bool quickStartKey(QPushButton* from, QKeyEvent* e);
     // Runs `fn` on the window's thread (message boxes may be asked for from a run).
     void onWindowThread(const std::function<void()>& fn);
 

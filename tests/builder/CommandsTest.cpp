@@ -74,6 +74,22 @@ TEST(Commands, QuickStartListsAtMostTwentyStringSets) {
     EXPECT_EQ(withDb[3], (XXMenuItem{1125, "Define input"}));
 }
 
+TEST(Commands, QuickStartKeysPressButtonsByDigitOrLetter) {
+    const struct {
+        int32_t ch;
+        XXQuickKey::Kind kind;
+        int32_t button;
+    } table[] = {{'0', XXQuickKey::hide, 0}, {'1', XXQuickKey::press, 1}, {'9', XXQuickKey::press, 9},
+                 {'a', XXQuickKey::press, 10}, {'c', XXQuickKey::press, 12}, {'C', XXQuickKey::press, 12},
+                 {'z', XXQuickKey::press, 35}, {'-', XXQuickKey::none, 0}, {' ', XXQuickKey::none, 0}};
+    for (const auto& row : table) {
+        SCOPED_TRACE(std::string(1, char(row.ch)));
+        const XXQuickKey k = quickStartKey(row.ch);
+        EXPECT_EQ(k.kind, row.kind);
+        EXPECT_EQ(k.button, row.button);
+    }
+}
+
 TEST(Commands, RecentFilesKeepFiveWithoutDuplicates) {
     XXRecentFiles r;
     r.assign({"/a/1.QXD", "/a/2.QXD", "/a/3.QXD", "/a/4.QXD", "/a/5.QXD", "/a/6.QXD"});

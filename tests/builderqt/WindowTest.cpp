@@ -88,9 +88,21 @@ TEST_F(WindowTest, MainWindowShowsTheBundledExample) {
     QApplication::processEvents();
     screenshot(&w, "main-window");
 
-    // The toolbar's Quick Start button hides and shows the panel.
-    tools->actions().at(0)->trigger();
+    // Keys on the Quick Start panel: arrows move along the buttons, a letter past the last
+    // button is shown in the title, "0" hides the panel; the toolbar button shows it again.
+    const QList<QPushButton*> panel = w.quickStartPanel()->widget()->findChildren<QPushButton*>();
+    ASSERT_EQ(panel.size(), 10);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    panel.first()->setFocus();
+    QTest::keyClick(panel.first(), Qt::Key_Up);
+    EXPECT_EQ(w.focusWidget(), panel.last());
+    QTest::keyClick(panel.last(), Qt::Key_C);
+    EXPECT_EQ(w.quickStartPanel()->windowTitle(), "hot=12");
+    QTest::keyClick(panel.last(), Qt::Key_0);
     EXPECT_FALSE(w.quickStartPanel()->isVisible());
+    tools->actions().at(0)->trigger();
+    EXPECT_TRUE(w.quickStartPanel()->isVisible());
 }
 
 TEST_F(WindowTest, SetsAreEditedMasterAndDetailWithKeysAndMouse) {
