@@ -23,7 +23,8 @@ public:
   virtual const char* getDBName() noexcept = 0;
   // Connects to the named data source and reads its tables and columns; 1 on success.
   virtual uint8_t open(const char* dataSource) noexcept = 0;
-  // Closes every table and disconnects. The result has no meaning.
+  // Commits the rows written so far, closes every table and disconnects. The result has no
+  // meaning; a failed commit leaves its message lines.
   virtual int32_t close() noexcept = 0;
   virtual int32_t getTableCount() noexcept = 0;
   virtual const char* getTableName(int32_t table) noexcept = 0;
@@ -50,10 +51,16 @@ public:
   virtual uint8_t openTable(int32_t table) noexcept = 0;
   // Inserts the staged values as one new row and resets them; 1 when a row was added. When
   // disconnected, reconnects first to the source that getDBName chose, if any.
+  // Rows are grouped in transactions of a few thousand rows: a row is durable once its
+  // transaction is committed, by closeTable, exeSQL or close, or with the row that fills the
+  // transaction. A commit that fails loses the transaction's rows and makes the operation
+  // that committed return 0, with the reason and the rows lost as message lines.
   virtual uint8_t rowOut(int32_t table) noexcept = 0;
+  // Commits the rows written so far (to every table) and closes the table; 1 unless the
+  // commit failed.
   virtual uint8_t closeTable(int32_t table) noexcept = 0;
-  // Executes the statement directly; 1 unless it failed (also 1 when not connected, where
-  // nothing is done).
+  // Commits the rows written so far, then executes the statement directly; 1 unless either
+  // failed (also 1 when not connected, where nothing is done).
   virtual uint8_t exeSQL(const char* statement) noexcept = 0;
   virtual int32_t getMsgCount() noexcept = 0;
   // Message line; empty text for a line index out of range.

@@ -116,6 +116,32 @@ bool ODBCConnection::isReadOnlySource() {
   return odbcSucceeded(code) && answer[0] == 'Y';
 }
 
+bool ODBCConnection::supportsTransactions() {
+  SQLUSMALLINT capable = SQL_TC_NONE;
+  SQLRETURN code = SQLGetInfo(dbc_.get(), SQL_TXN_CAPABLE, &capable, sizeof capable, nullptr);
+  return odbcSucceeded(code) && capable != SQL_TC_NONE;
+}
+
+bool ODBCConnection::statementsSurvive(bool commit) {
+  SQLUSMALLINT behaviour = SQL_CB_DELETE;
+  SQLRETURN code = SQLGetInfo(dbc_.get(),
+                              commit ? SQL_CURSOR_COMMIT_BEHAVIOR : SQL_CURSOR_ROLLBACK_BEHAVIOR,
+                              &behaviour, sizeof behaviour, nullptr);
+  return odbcSucceeded(code) && behaviour != SQL_CB_DELETE;
+}
+
+void ODBCConnection::setAutoCommit(bool on) {
+  SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+  odbcCheck(SQLSetConnectAttr(dbc_.get(), SQL_ATTR_AUTOCOMMIT,
+                              reinterpret_cast<SQLPOINTER>(value), 0),
+            SQL_HANDLE_DBC, dbc_.get());
+}
+
+void ODBCConnection::endTransaction(bool commit) {
+  odbcCheck(SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), commit ? SQL_COMMIT : SQL_ROLLBACK),
+            SQL_HANDLE_DBC, dbc_.get());
+}
+
 std::string ODBCConnection::quoteIdentifier(std::string_view name) {
   if (quote_ == '\0') {
     SQLCHAR answer[8] = {};

@@ -50,6 +50,16 @@ public:
   bool supports(SQLUSMALLINT function);
   // Whether the driver reports the data source as read-only.
   bool isReadOnlySource();
+  // Whether the driver can group inserts in a transaction.
+  bool supportsTransactions();
+  // Whether prepared statements stay prepared when a transaction ends (committed when
+  // `commit`, else rolled back); some drivers drop them.
+  bool statementsSurvive(bool commit);
+  // Autocommit on (every statement its own transaction) or off (statements wait for
+  // endTransaction). Throws ODBCError.
+  void setAutoCommit(bool on);
+  // Commits the open transaction, or rolls it back. Throws ODBCError.
+  void endTransaction(bool commit);
   // `name` as a quoted identifier for generated SQL: the driver's quote character around it,
   // inner quote characters doubled (SQL-92 double quotes when the driver names none).
   // Drivers name a single character; a longer answer is taken by its first.

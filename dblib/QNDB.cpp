@@ -126,6 +126,8 @@ uint8_t QNDB::open(const char* dataSource) noexcept {
 }
 
 void QNDB::closeAll() noexcept {
+  if (connection_.isConnected())
+    noteFailure([&] { batch_.commit(); });
   tables_.clear();
   connection_.disconnect();
   open_ = false;
@@ -219,7 +221,21 @@ uint8_t QNDB::rowOut(int32_t index) noexcept {
     if (!open_)
       return uint8_t{0};
     XXTable* t = table(index);
-    return static_cast<uint8_t>(t != nullptr && t->rowOut(connection_));
+    if (t == nullptr)
+      return uint8_t{0};
+    batch_.begin();
+    switch (t->rowOut(connection_)) {
+    case XXRowResult::written:
+      batch_.add(index);
+      // A full batch is committed with this row; if that fails, this row is lost with it.
+      return static_cast<uint8_t>(!batch_.full() || batch_.commit());
+    case XXRowResult::refused:
+      batch_.recover();
+      return uint8_t{0};
+    case XXRowResult::notSent:
+      break;
+    }
+    return uint8_t{0};
   });
 }
 
@@ -228,8 +244,9 @@ uint8_t QNDB::closeTable(int32_t index) noexcept {
     XXTable* t = table(index);
     if (t == nullptr)
       return uint8_t{0};
+    bool committed = batch_.commit();
     t->close();
-    return uint8_t{1};
+    return static_cast<uint8_t>(committed);
   });
 }
 
@@ -241,8 +258,10 @@ uint8_t QNDB::exeSQL(const char* statement) noexcept {
       messages_.add("QNDB::exeSQL - no statement given");
       return uint8_t{0};
     }
+    // The statement must see every row written before it.
+    bool committed = batch_.commit();
     connection_.execDirect(statement);
-    return uint8_t{1};
+    return static_cast<uint8_t>(committed);
   });
 }
 

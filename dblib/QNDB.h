@@ -7,11 +7,17 @@
 // getDBName lists the data sources and asks the chooser the host installed (a C function
 // named kQNDBChooserSymbol, found at call time); with none the choice is empty. The chooser
 // is looked up through a function that tests may replace.
+//
+// Rows go in grouped in transactions (XXRowBatch). The open transaction is committed when
+// it is full, when a table is closed, before a free SQL statement (so that the statement
+// sees every row written before it) and when the connection is closed; a commit that fails
+// makes that operation fail, with the database's reason and the rows lost as message lines.
 #pragma once
 
 #include "dblib/IQXDB.h"
 #include "dblib/ODBCConnection.h"
 #include "dblib/XXMsgList.h"
+#include "dblib/XXRowBatch.h"
 #include "dblib/XXTable.h"
 
 #include <memory>
@@ -63,6 +69,7 @@ private:
   XXMsgList messages_;
   ODBCConnection connection_;
   std::vector<std::unique_ptr<XXTable>> tables_;
+  XXRowBatch batch_{connection_, tables_, messages_};
   std::string chosenName_;
   bool open_ = false;
   ChooserLookup chooserLookup_;

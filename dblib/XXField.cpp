@@ -10,13 +10,29 @@
 
 #include "dblib/XXDateText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
 namespace {
 
+// The local calendar time of the fields. The time library reads the time-zone file again at
+// every call (a file-system lookup each time), so the last answer is kept: a column of
+// dates often holds the same date row after row, and every reset asks for 1970-01-01.
 std::time_t localTime(int year, int month, int day, int hour, int minute, int second,
                       bool& failed) {
+  struct Asked {
+    int fields[6] = {-1, -1, -1, -1, -1, -1};
+    std::time_t result = 0;
+    bool failed = false;
+  };
+  thread_local Asked last[2];  // the reset date and the last other one
+  const int asked[6] = {year, month, day, hour, minute, second};
+  for (const Asked& each : last)
+    if (std::equal(asked, asked + 6, each.fields)) {
+      failed = each.failed;
+      return each.result;
+    }
   std::tm fields{};
   fields.tm_year = year - 1900;
   fields.tm_mon = month - 1;
@@ -28,6 +44,10 @@ std::time_t localTime(int year, int month, int day, int hour, int minute, int se
   errno = 0;
   std::time_t result = std::mktime(&fields);
   failed = result == static_cast<std::time_t>(-1) && errno != 0;
+  Asked& slot = last[year == 1970 && month == 1 && day == 1 ? 0 : 1];
+  std::copy(asked, asked + 6, slot.fields);
+  slot.result = result;
+  slot.failed = failed;
   return result;
 }
 
@@ -156,5 +176,21 @@ void XXFieldValues::copyValuesFrom(const XXFieldValues& other) {
   for (size_t i = 0; i < values_.size() && i < other.values_.size(); ++i) {
     values_[i].text = other.values_[i].text;
     values_[i].time = other.values_[i].time;
+  }
+}
+
+void XXFieldValues::copyValuesTo(XXRowValues& row) const {
+  row.texts.resize(values_.size());
+  row.times.resize(values_.size());
+  for (size_t i = 0; i < values_.size(); ++i) {
+    row.texts[i] = values_[i].text;
+    row.times[i] = values_[i].time;
+  }
+}
+
+void XXFieldValues::copyValuesFrom(const XXRowValues& row) {
+  for (size_t i = 0; i < values_.size() && i < row.texts.size(); ++i) {
+    values_[i].text = row.texts[i];
+    values_[i].time = row.times[i];
   }
 }

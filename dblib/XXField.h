@@ -37,6 +37,12 @@ struct XXFieldValue {
   bool assign(const char* bytes, int32_t length, bool resetFirst, XXMsgList& messages);
 };
 
+// The contents (text and time) of one row's values, kept apart from their columns.
+struct XXRowValues {
+  std::vector<std::string> texts;
+  std::vector<std::time_t> times;
+};
+
 class XXFieldValues {
 public:
   explicit XXFieldValues(XXMsgList& messages) : messages_(&messages) {}
@@ -50,6 +56,9 @@ public:
   void resetAll();
   // Copies the contents (text and time) of `other`, which has the same columns.
   void copyValuesFrom(const XXFieldValues& other);
+  // Copies the contents out to `row` and back in from it (reusing the row's storage).
+  void copyValuesTo(XXRowValues& row) const;
+  void copyValuesFrom(const XXRowValues& row);
 
 private:
   XXMsgList* messages_;

@@ -196,35 +196,47 @@ bool XXTable::bindRow() {
   return false;
 }
 
-bool XXTable::rowOut(ODBCConnection& connection) {
+XXRowResult XXTable::insertBound(ODBCConnection& connection) {
+  bool sent = false;
   try {
     if (!open_ && !open(connection))
-      return false;
+      return XXRowResult::notSent;
     if (!canAppend_)
-      return false;
+      return XXRowResult::notSent;
     if (!insert_)
       prepareInsert(connection);
-    bound_.copyValuesFrom(staged_);
     if (!textsFit() || !bindRow())
-      return false;
+      return XXRowResult::notSent;
     SQLHSTMT statement = insert_.get();
+    sent = true;
     SQLRETURN code = whileStillExecuting([&] { return SQLExecute(statement); });
     SQLLEN rows = -1;
     if (code != SQL_NO_DATA) {
       odbcCheck(code, SQL_HANDLE_STMT, statement);
       SQLRowCount(statement, &rows);
     }
-    SQLFreeStmt(statement, SQL_CLOSE);
     if (code == SQL_NO_DATA || rows == 0) {
       messages_.add("XXTable::rowOut - update failure");
-      return false;
+      return XXRowResult::refused;
     }
-    staged_.resetAll();
-    return true;
+    return XXRowResult::written;
   } catch (const ODBCError& e) {
     messages_.addDatabaseError("table=" + name_, e.text(), e.code(), e.message());
   } catch (const std::exception&) {
     messages_.add("XXTable::rowOut - unknown exception");
   }
-  return false;
+  return sent ? XXRowResult::refused : XXRowResult::notSent;
+}
+
+XXRowResult XXTable::rowOut(ODBCConnection& connection) {
+  bound_.copyValuesFrom(staged_);
+  XXRowResult result = insertBound(connection);
+  if (result == XXRowResult::written)
+    staged_.resetAll();
+  return result;
+}
+
+XXRowResult XXTable::rowIn(ODBCConnection& connection, const XXRowValues& row) {
+  bound_.copyValuesFrom(row);
+  return insertBound(connection);
 }

@@ -7,6 +7,9 @@
 // variable-length character data, date, time and timestamp columns as timestamps. An empty
 // text goes in as NULL except in character columns (so an integer or date column that was
 // given nothing holds NULL, not '' or 1970-01-01).
+//
+// A row that went in can be kept (its values copied out) and inserted again later, so that
+// rows of a transaction the database had to roll back can be sent once more.
 #pragma once
 
 #include "dblib/ODBCConnection.h"
@@ -16,6 +19,10 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// What became of a row: it went in; it was never sent (nothing changed in the database); or
+// the database refused the insert, which may have ended the connection's open transaction.
+enum class XXRowResult { written, notSent, refused };
 
 class XXTable {
 public:
@@ -48,8 +55,14 @@ public:
   // Opens the table for writing; reports failures under "table=<name>".
   bool open(ODBCConnection& connection);
   void close();
-  // Inserts the staged values as one row and resets them on success.
-  bool rowOut(ODBCConnection& connection);
+  // Drops the prepared insert (the next row prepares it again), for drivers whose
+  // prepared statements do not outlive a transaction.
+  void forgetInsert() { insert_.reset(); }
+  // Inserts the staged values as one row and resets them when it went in.
+  XXRowResult rowOut(ODBCConnection& connection);
+  // The values of the row rowOut wrote last, and a row of such values inserted again.
+  void keepLastRow(XXRowValues& row) const { bound_.copyValuesTo(row); }
+  XXRowResult rowIn(ODBCConnection& connection, const XXRowValues& row);
 
   static size_t textLimit(int32_t sqlType);
 
@@ -59,6 +72,8 @@ private:
   void prepareInsert(ODBCConnection& connection);
   bool textsFit();
   bool bindRow();
+  // Opens and prepares as needed, then inserts the bound values.
+  XXRowResult insertBound(ODBCConnection& connection);
 
   std::string name_;
   std::string owner_;

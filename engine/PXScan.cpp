@@ -117,6 +117,7 @@ int32_t PXEngine::scanStream(PXInst& run) {
     }
     run.nestingCut = false;
     runActions(postStream, run, nullptr, &nodeGroups.main);
+    if (dests_) dests_->event(kStreamEndEvent, -1);
     buffer->close();
     return 2;
 }

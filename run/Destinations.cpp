@@ -34,10 +34,17 @@ void putName(XXGRID* grid, int32_t row, const char* text) {
     grid->setText(0, row, text);
 }
 
+// Finishes `e` with the database's message lines (its reasons) and emits it.
+void emitWithDBMessages(Error& e, IQXDB& db) {
+    for (int32_t i = 0; i < db.getMsgCount(); ++i) e << "\n" << db.getMsg(i);
+    e << endMsg;
+}
+
 }  // namespace
 
 int32_t Destinations::clear() {
     dests_.clear();
+    rowTables_.clear();
     defaultIdx_ = -1;
     traceIdx_ = -1;
     return 2;
@@ -139,6 +146,7 @@ void Destinations::synch(XXGRID* outputFiles, IQXDB* db, XXGRID* destinations, X
 }
 
 int32_t Destinations::closeAll() {
+    commitRows();
     for (int32_t i = 0; i < dests_.count(); ++i) {
         if (Destination* d = dests_.at(i)) {
             d->close();
@@ -157,6 +165,21 @@ void Destinations::logDBMessages() {
     db_->clearMsgs();
 }
 
+bool Destinations::commitRows() {
+    if (!db_ || rowTables_.empty()) return true;
+    bool committed = true;
+    for (int32_t table : rowTables_) committed = db_->closeTable(table) == 1 && committed;
+    rowTables_.clear();
+    if (!committed) {
+        ++record_.failures;
+        Error e;
+        e << "Database rows not written";
+        emitWithDBMessages(e, *db_);
+    }
+    logDBMessages();
+    return committed;
+}
+
 int32_t Destinations::event(int32_t kind, int32_t table) {
     if (kind == 4 && db_) {
         if (db_->rowOut(table) == 0) {
@@ -165,17 +188,20 @@ int32_t Destinations::event(int32_t kind, int32_t table) {
                 // The first refusal of a table is reported; the others only reach the log.
                 Error e;
                 e << "Row refused by the database (table " << db_->getTableName(table) << ")";
-                for (int32_t i = 0; i < db_->getMsgCount(); ++i) e << "\n" << db_->getMsg(i);
-                e << endMsg;
+                emitWithDBMessages(e, *db_);
             }
         }
+        rowTables_.insert(table);
         logDBMessages();
+    } else if (kind == kStreamEndEvent) {
+        commitRows();
     }
     return 2;
 }
 
 int32_t Destinations::exeSQL(const char* statement) {
     if (isBlank(statement) || !db_) return 0;
+    commitRows();
     const bool ok = db_->exeSQL(statement) != 0;
     // A refused statement would otherwise stay silent until the next row is written.
     logDBMessages();

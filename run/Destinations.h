@@ -45,8 +45,9 @@ public:
     int32_t clear() override;
     int32_t closeAll() override;
     // Kind 4: write the staged row of table `table`; the database's message lines go to the
-    // log and are cleared.
+    // log and are cleared. kStreamEndEvent: commit the rows written so far.
     int32_t event(int32_t kind, int32_t table) override;
+    // Commits the rows written so far, then runs the statement.
     int32_t exeSQL(const char* statement) override;
     Destination* get(int32_t index) override;
 
@@ -101,6 +102,10 @@ private:
     bool createDefault();
     // Copies the database's message lines to the log and clears them.
     void logDBMessages();
+    // Makes the rows written so far durable (the database library groups them in
+    // transactions; closing a table commits them). A commit that fails is an Error with the
+    // database's reason and the rows lost; false then.
+    bool commitRows();
 
     LIST<Destination> dests_;
     int32_t defaultIdx_ = -1;
@@ -114,4 +119,5 @@ private:
     XXFILENAME inputFullName_;
     OutputRecord record_;
     std::set<int32_t> refusedTables_;   // tables with a refused row reported in this run
+    std::set<int32_t> rowTables_;       // tables written to since the last commit
 };

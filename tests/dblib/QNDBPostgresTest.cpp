@@ -17,7 +17,7 @@ namespace {
 constexpr const char* kSchema[] = {
     "DROP SCHEMA IF EXISTS other CASCADE",
     "DROP VIEW IF EXISTS adults",
-    "DROP TABLE IF EXISTS people, \"odd \"\"name\"\" t\", dup",
+    "DROP TABLE IF EXISTS people, \"odd \"\"name\"\" t\", dup, child, parent",
     "CREATE TABLE people (id INTEGER, name VARCHAR(10), born DATE, seen TIMESTAMP, "
     "at_time TIME, amount NUMERIC(8,2), note TEXT)",
     "CREATE TABLE \"odd \"\"name\"\" t\" (\"first col\" VARCHAR(10), \"x\"\"y\" INTEGER)",
@@ -72,7 +72,14 @@ protected:
                          static_cast<int32_t>(text.size()), 1);
   }
 
-  ODBCReader::Rows read(const std::string& sql) { return ODBCReader(dsn_).query(sql); }
+  // What a second connection reads once the rows written so far are committed (closing a
+  // table commits them).
+  ODBCReader::Rows read(const std::string& sql) {
+    if (int32_t people = table("people", "id"); people >= 0) {
+      EXPECT_EQ(db_->closeTable(people), 1) << messageText(*db_);
+    }
+    return ODBCReader(dsn_).query(sql);
+  }
 
   static std::unique_ptr<PGServer> server_;
   static std::string startError_;
@@ -184,6 +191,43 @@ TEST_F(QNDBPostgres, TheServersRefusalsBecomeLinesAndTheNextRowStillGoesIn) {
     EXPECT_EQ(db_->rowOut(people), 1) << messageText(*db_);
   }
   EXPECT_EQ(read("SELECT count(*) FROM people"), (ODBCReader::Rows{{"2"}}));
+}
+
+TEST_F(QNDBPostgres, ARefusedRowCostsNoOtherRowAndAFailedCommitIsReported) {
+  ODBCReader setup(dsn_);
+  setup.exec("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
+  setup.exec("INSERT INTO parent VALUES (1)");
+  setup.exec("CREATE TABLE child (pid INTEGER REFERENCES parent(id) DEFERRABLE INITIALLY "
+             "DEFERRED, note VARCHAR(3))");
+  ASSERT_EQ(db_->open(dsn_.c_str()), 1) << messageText(*db_);
+  int32_t child = table("child", "pid");
+  ASSERT_GE(child, 0);
+  auto row = [&](const char* pid, const char* note) {
+    EXPECT_EQ(put(child, "pid", pid), 1);
+    EXPECT_EQ(put(child, "note", note), 1);
+    return db_->rowOut(child);
+  };
+  // The server aborts the whole transaction at a refused row; the rows before it are sent
+  // again, so only the refused one is missing.
+  EXPECT_EQ(row("1", "a"), 1) << messageText(*db_);
+  EXPECT_EQ(row("1", "too long"), 0);
+  EXPECT_EQ(db_->getMsgCount(), 1) << messageText(*db_);
+  EXPECT_EQ(row("1", "b"), 1) << messageText(*db_);
+  EXPECT_EQ(db_->closeTable(child), 1) << messageText(*db_);
+  EXPECT_EQ(ODBCReader(dsn_).query("SELECT note FROM child ORDER BY note"),
+            (ODBCReader::Rows{{"a"}, {"b"}}));
+
+  // A deferred constraint fails at the commit: the transaction's rows are lost, and said so.
+  db_->clearMsgs();
+  EXPECT_EQ(row("1", "c"), 1) << messageText(*db_);
+  EXPECT_EQ(row("99", "d"), 1) << messageText(*db_);
+  EXPECT_EQ(db_->exeSQL("UPDATE parent SET id = 1"), 0);
+  std::vector<std::string> lines = messages(*db_);
+  ASSERT_EQ(lines.size(), 2u) << messageText(*db_);
+  EXPECT_TRUE(lines[0].starts_with("Database error: commit, ")) << lines[0];
+  EXPECT_NE(lines[0].find("foreign key"), std::string::npos) << lines[0];
+  EXPECT_EQ(lines[1], "Rows not written: 2 (child 2) - the database rolled them back");
+  EXPECT_EQ(ODBCReader(dsn_).query("SELECT count(*) FROM child"), (ODBCReader::Rows{{"2"}}));
 }
 
 TEST_F(QNDBPostgres, ExeSQLReachesTheServer) {

@@ -1,6 +1,7 @@
 // libqndb.so over the SQLite ODBC driver, loaded by name as the hosts load it: catalogue,
 // staging and inserting rows (read back through a second connection), dates, bad indexes,
 // reconnection, free SQL and the chooser of getDBName.
+#include "dblib/XXRowBatch.h"
 #include "tests/dblib/DBTestSupport.h"
 #include "tests/odbc/ODBCReader.h"
 #include "tests/odbc/ODBCSandbox.h"
@@ -64,7 +65,23 @@ protected:
         << messageText(*db_);
   }
 
-  ODBCReader::Rows read(const std::string& sql) { return ODBCReader(dsn_).query(sql); }
+  // What a second connection reads once the rows written so far are committed (closing a
+  // table commits them).
+  ODBCReader::Rows read(const std::string& sql) {
+    if (people_ >= 0 && people_ < db_->getTableCount()) {
+      EXPECT_EQ(db_->closeTable(people_), 1) << messageText(*db_);
+    }
+    return readAsIs(sql);
+  }
+  ODBCReader::Rows readAsIs(const std::string& sql) { return ODBCReader(dsn_).query(sql); }
+
+  // Writes rows with the ids from `first` on.
+  void writePeople(int first, int count) {
+    for (int id = first; id < first + count; ++id) {
+      put("id", std::to_string(id));
+      ASSERT_EQ(db_->rowOut(people_), 1) << messageText(*db_);
+    }
+  }
 
   QNDBLibrary library_;
   IQXDB* db_ = nullptr;
@@ -299,6 +316,58 @@ TEST_F(QNDBSQLite, ExeSQLRunsStatementsOnlyWhileConnected) {
   db_->close();
   EXPECT_EQ(db_->exeSQL("DROP TABLE people"), 1);
   EXPECT_EQ(read("SELECT count(*) FROM people"), (ODBCReader::Rows{{"1"}}));
+}
+
+TEST_F(QNDBSQLite, RowsAreCommittedInBatchesBeforeStatementsAndAtClose) {
+  openPeople();
+  const int batch = static_cast<int>(XXRowBatch::kRowsPerCommit);
+  writePeople(0, batch + 2);
+  // The row that filled the batch committed it; the two after it wait.
+  EXPECT_EQ(readAsIs("SELECT count(*) FROM people"), (ODBCReader::Rows{{std::to_string(batch)}}));
+  // A statement sees every row written before it, and what it does is committed at once.
+  ASSERT_EQ(db_->exeSQL("CREATE TABLE tally AS SELECT count(*) AS n FROM people"), 1)
+      << messageText(*db_);
+  const std::string all = std::to_string(batch + 2);
+  EXPECT_EQ(readAsIs("SELECT n FROM tally"), (ODBCReader::Rows{{all}}));
+  EXPECT_EQ(readAsIs("SELECT count(*) FROM people"), (ODBCReader::Rows{{all}}));
+  writePeople(batch + 2, 3);
+  EXPECT_EQ(db_->closeTable(people_), 1) << messageText(*db_);
+  writePeople(batch + 5, 1);
+  db_->close();
+  EXPECT_EQ(readAsIs("SELECT count(*), count(DISTINCT id), min(id), max(id) FROM people"),
+            (ODBCReader::Rows{{std::to_string(batch + 6), std::to_string(batch + 6), "0",
+                               std::to_string(batch + 5)}}));
+  EXPECT_EQ(db_->getMsgCount(), 0) << messageText(*db_);
+}
+
+TEST_F(QNDBSQLite, ACommitThatFailsLosesItsRowsAndSaysSo) {
+  ODBCReader setup(dsn_);
+  setup.exec("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
+  setup.exec("INSERT INTO parent VALUES (1)");
+  setup.exec("CREATE TABLE child (pid INTEGER REFERENCES parent(id) DEFERRABLE INITIALLY DEFERRED)");
+  ASSERT_EQ(db_->open(dsn_.c_str()), 1) << messageText(*db_);
+  ASSERT_EQ(db_->exeSQL("PRAGMA foreign_keys = ON"), 1) << messageText(*db_);
+  int32_t child = tableIndex(*db_, "child");
+  ASSERT_GE(child, 0);
+  // The missing parent is found only when the transaction commits.
+  for (const char* pid : {"1", "99", "1"}) {
+    ASSERT_EQ(db_->putField(child, 0, pid, static_cast<int32_t>(std::strlen(pid)), 1), 1);
+    ASSERT_EQ(db_->rowOut(child), 1) << messageText(*db_);
+  }
+  EXPECT_EQ(db_->closeTable(child), 0);
+  std::vector<std::string> lines = messages(*db_);
+  ASSERT_EQ(lines.size(), 2u) << messageText(*db_);
+  EXPECT_TRUE(lines[0].starts_with("Database error: commit, ")) << lines[0];
+  EXPECT_NE(lines[0].find("FOREIGN KEY"), std::string::npos) << lines[0];
+  EXPECT_EQ(lines[1], "Rows not written: 3 (child 3) - the database rolled them back");
+  EXPECT_EQ(readAsIs("SELECT count(*) FROM child"), (ODBCReader::Rows{{"0"}}));
+
+  // The connection goes on: the next row is written and committed.
+  db_->clearMsgs();
+  ASSERT_EQ(db_->putField(child, 0, "1", 1, 1), 1);
+  ASSERT_EQ(db_->rowOut(child), 1) << messageText(*db_);
+  EXPECT_EQ(db_->closeTable(child), 1) << messageText(*db_);
+  EXPECT_EQ(readAsIs("SELECT pid FROM child"), (ODBCReader::Rows{{"1"}}));
 }
 
 TEST_F(QNDBSQLite, OpenFailsWithTheDriverManagersReason) {

@@ -23,9 +23,16 @@ protected:
     }
 
     // Every "ERROR" line becomes a row of hits: the file name and the rest of the line; the
-    // rest also goes to a file.
-    std::string definition(const char* dataSource) {
+    // rest also goes to a file. `statements` are Execute SQL actions: (phase grid, SQL).
+    std::string definition(const char* dataSource,
+                           std::initializer_list<std::pair<ActionGrid PXDefinition::*, const char*>> statements = {}) {
         DefinitionBuilder d;
+        int n = 0;
+        for (const auto& [phase, sql] : statements) {
+            const std::string name = "SQL" + std::to_string(++n);
+            d.variable(name.c_str(), "String", sql);
+            d.phaseAction(d.engine().*phase, "Execute SQL", {name.c_str()});
+        }
         d.database(dataSource);
         d.output("Copy", "copy.txt");
         d.lineVocabulary();
@@ -55,6 +62,42 @@ TEST_F(DatabaseRun, EveryMatchWritesARow) {
               (ODBCReader::Rows{{"a.txt", " disk"}, {"a.txt", " net"}, {"b.txt", " cpu"}}));
     EXPECT_EQ(ws.read("copy.txt"), " disk net cpu");
     EXPECT_EQ(r.client->runMessage(), "Files scanned:  2");
+}
+
+TEST_F(DatabaseRun, RowsAreCommittedByStreamAndSeenByEveryStatement) {
+    ODBCReader(dsn).exec("CREATE TABLE tally (n INTEGER)");
+    ws.write("a.txt", "ERROR disk\nok\nERROR net\n");
+    ws.write("b.txt", "ERROR cpu\n");
+    ws.write("c.txt", "ERROR 1\nERROR 2\nERROR 3\n");
+    const char* count = "INSERT INTO tally SELECT COUNT(*) FROM hits";
+    RunResult r = runDefinition(
+        definition(dsn.c_str(), {{&PXEngine::postStreamActions, count}, {&PXEngine::postRunActions, count}}));
+    ASSERT_EQ(r.result, 2);
+    ODBCReader reader(dsn);
+    EXPECT_EQ(reader.query("SELECT n FROM tally ORDER BY rowid"), (ODBCReader::Rows{{"2"}, {"3"}, {"6"}, {"6"}}));
+    EXPECT_EQ(reader.query("SELECT COUNT(*) FROM hits"), (ODBCReader::Rows{{"6"}}));
+}
+
+TEST_F(DatabaseRun, ACommitThatFailsIsAnErrorAndCostsOnlyItsStream) {
+    CaptureSink sink;
+    ODBCReader setup(dsn);
+    setup.exec("DROP TABLE hits");
+    setup.exec("CREATE TABLE files (name TEXT PRIMARY KEY)");
+    setup.exec("INSERT INTO files VALUES ('a.txt'), ('c.txt')");
+    // A row naming a file missing from files is refused only when its stream commits.
+    setup.exec("CREATE TABLE hits (file TEXT REFERENCES files(name) DEFERRABLE INITIALLY DEFERRED, line TEXT)");
+    ws.write("a.txt", "ERROR disk\nERROR net\n");
+    ws.write("b.txt", "ERROR cpu\n");
+    ws.write("c.txt", "ERROR fan\n");
+    RunResult r = runDefinition(definition(dsn.c_str(), {{&PXEngine::preRunActions, "PRAGMA foreign_keys = ON"}}));
+    ASSERT_EQ(r.result, 2);
+    ASSERT_EQ(sink.errors.size(), 1u);
+    const std::string& error = sink.errors[0];
+    EXPECT_TRUE(error.starts_with("Database rows not written\nDatabase error: commit, ")) << error;
+    EXPECT_NE(error.find("FOREIGN KEY"), std::string::npos) << error;
+    EXPECT_NE(error.find("Rows not written: 1 (hits 1)"), std::string::npos) << error;
+    EXPECT_EQ(setup.query("SELECT file, line FROM hits ORDER BY rowid"),
+              (ODBCReader::Rows{{"a.txt", " disk"}, {"a.txt", " net"}, {"c.txt", " fan"}}));
 }
 
 TEST_F(DatabaseRun, AnUnreachableDatabaseLeavesTheRestOfTheRun) {
