@@ -195,6 +195,7 @@ bool XXSTREAM::closeFile(bool mayReport) {
     }
     fd_ = -1;
     openMode_ = 0;
+    timesRead_ = false;
     outputLength_ = 0;
     resetReading();
     position_ = initialPosition;
@@ -565,14 +566,20 @@ void XXSTREAM::reportWriteFailure(int code, bool mayReport) {
 
 // --- file times --------------------------------------------------------------------------
 
+const FileTimes* XXSTREAM::times() const {
+    if (openMode_ != readRaw) return nullptr;
+    if (!timesRead_) timesRead_ = fileTimes(fd_, times_);
+    return timesRead_ ? &times_ : nullptr;
+}
+
 XXSTRING XXSTREAM::fileTime(int32_t which, bool withTime) const {
-    FileTimes times;
-    if (openMode_ != readRaw || !fileTimes(fd_, times)) return XXSTRING();
-    const int64_t t = which == 1 ? times.created : which == 3 ? times.accessed : times.written;
+    const FileTimes* times = this->times();
+    if (!times) return XXSTRING();
+    const int64_t t = which == 1 ? times->created : which == 3 ? times->accessed : times->written;
     return XXSTRING(localTimeText(t, withTime).c_str());
 }
 
 bool XXSTREAM::createdAfter(int64_t time) const {
-    FileTimes times;
-    return openMode_ == readRaw && fileTimes(fd_, times) && times.created > time;
+    const FileTimes* times = this->times();
+    return times && times->created > time;
 }

@@ -37,6 +37,7 @@
 #include <memory>
 
 #include "foundation/XXSTRING.h"
+#include "foundation/platformfile.h"
 
 class XXSTREAM {
 public:
@@ -175,7 +176,8 @@ public:
     // --- file times of the raw-read file ---
     // which: 1 creation, 3 last access, anything else last write; in local time, as
     // "YYYY-MM-DD HH:MM:SS" with the time or "YYYY-MM-DD" without. "" when no file is open
-    // for raw reading or its times cannot be read.
+    // for raw reading or its times cannot be read. The times are read once per open, when
+    // first asked for (a scan over many files asks three times per file).
     XXSTRING fileTime(int32_t which, bool withTime) const;
     XXSTRING fileDate(int32_t which) const { return fileTime(which, false); }
     XXSTRING fileDateTime(int32_t which) const { return fileTime(which, true); }
@@ -196,6 +198,8 @@ private:
     // Starts a token: room for `extra` more bytes, then a space unless the line is empty.
     void separate(int64_t extra);
     void reportWriteFailure(int code, bool mayReport);
+    // The open file's times, read on the first call after opening; null when they cannot be.
+    const FileTimes* times() const;
 
     XXSTRING path_;
     XXSTRING name_;
@@ -214,6 +218,8 @@ private:
     XXSTRING errorText_;
     char quote_ = '"';
     LineEnd lineEnd_ = LineEnd::lf;
+    mutable FileTimes times_;
+    mutable bool timesRead_ = false;
 
     static constexpr int64_t initialPosition = -1;
     int64_t position_ = 0;

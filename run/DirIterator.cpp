@@ -23,6 +23,8 @@ bool DirIterator::startSearch(const char* pattern) {
     findClose();
     std::string dir;
     dir.append(drive_.text()).append(directory_.text());
+    // Made absolute once per search rather than once per entry (a getcwd each).
+    base_ = drive_.length() == 0 ? absolutePath(dir) : dir;
     return search_.first(dir, pattern);
 }
 
@@ -81,9 +83,4 @@ bool DirIterator::next() {
     }
 }
 
-void DirIterator::makeFullPath() {
-    std::string path;
-    path.append(drive_.text()).append(directory_.text()).append(entry_.name);
-    if (drive_.length() == 0) path = absolutePath(path);
-    fullPath_ = path.c_str();
-}
+void DirIterator::makeFullPath() { fullPath_ = (base_ + entry_.name).c_str(); }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "foundation/XXSTRING.h"
 #include "run/DirSearch.h"
@@ -59,6 +60,7 @@ private:
     XXSTRING directory_;
     XXSTRING fullPath_;
     XXSTRING entryName_;
+    std::string base_;   // the searched folder as an absolute path, ending in '/' unless empty
     DirSearch::Entry entry_;
     DirSearch search_;
 };

@@ -68,20 +68,25 @@ bool DirSearch::first(const std::string& directory, const std::string& pattern) 
     while (const dirent* e = readdir(d)) {
         const char* name = e->d_name;
         if (!matchesFileSpec(name, pattern.c_str())) continue;
-        const std::string full = prefix + name;
-        struct stat linkInfo {};
-        if (lstat(full.c_str(), &linkInfo) != 0) continue;
         Entry entry;
         entry.name = name;
         entry.hidden = name[0] == '.';
-        if (S_ISDIR(linkInfo.st_mode)) {
-            entry.directory = true;
-        } else {
-            struct stat target {};
-            if (stat(full.c_str(), &target) != 0) continue;
-            // A pipe named exactly (no wildcard) is read like a file: its writer feeds the run.
-            const bool namedPipe = S_ISFIFO(target.st_mode) && pattern.find_first_of("*?") == std::string::npos;
-            if (!S_ISREG(target.st_mode) && !namedPipe) continue;
+        // The listing already says "regular file" on most file systems; only other entries
+        // (folders, links, pipes, unknown kinds) are looked up, two system calls each.
+        if (e->d_type != DT_REG) {
+            const std::string full = prefix + name;
+            struct stat linkInfo {};
+            if (lstat(full.c_str(), &linkInfo) != 0) continue;
+            if (S_ISDIR(linkInfo.st_mode)) {
+                entry.directory = true;
+            } else {
+                struct stat target {};
+                if (stat(full.c_str(), &target) != 0) continue;
+                // A pipe named exactly (no wildcard) is read like a file: its writer feeds the run.
+                const bool namedPipe =
+                    S_ISFIFO(target.st_mode) && pattern.find_first_of("*?") == std::string::npos;
+                if (!S_ISREG(target.st_mode) && !namedPipe) continue;
+            }
         }
         entries_.push_back(std::move(entry));
     }

@@ -350,6 +350,24 @@ TEST(XXSTREAMTimes, FileTimes) {
     EXPECT_STREQ(s.fileDate(2).text(), "");
 }
 
+TEST(XXSTREAMTimes, TimesAreReadOncePerOpen) {
+    TempDir dir;
+    const std::string path = dir.write("t.dat", "x");
+    const timespec first[2] = {{1000000000, 0}, {1000000000, 0}};
+    const timespec second[2] = {{1500000000, 0}, {1500000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), first, 0), 0);
+    XXSTREAM s;
+    ASSERT_TRUE(s.open(path.c_str(), XXSTREAM::readRaw));
+    const std::string before = s.fileDateTime(0).text();
+    EXPECT_EQ(before, localTimeText(int64_t(1000000000) * 1000000000, true));
+    // Changed while open: the stream keeps the times it read first.
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), second, 0), 0);
+    EXPECT_EQ(std::string(s.fileDateTime(0).text()), before);
+    // Opened again (on the same stream object): the times are read afresh.
+    ASSERT_TRUE(s.open(path.c_str(), XXSTREAM::readRaw));
+    EXPECT_EQ(std::string(s.fileDateTime(0).text()), localTimeText(int64_t(1500000000) * 1000000000, true));
+}
+
 TEST(XXSTREAMTimes, RunStartSplitsFilesWrittenJustBeforeAndJustAfter) {
     // A stamp that was looked at makes the next one fine-grained, ahead of the coarse clock.
     TempDir dir;
