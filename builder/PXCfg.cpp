@@ -139,7 +139,9 @@ int32_t PXCfg::updateGrids(const char* name) {
         e << "no subgrid" << endMsg;
         return 0;
     }
-    view_.setStatus(std::string(loadString(108)) + ".  Press Enter to define " + grid->title().text());
+    // String 108 leads the hint when the table has it; without it the hint stands alone.
+    const std::string lead = loadString(108);
+    view_.setStatus((lead.empty() ? "" : lead + ".  ") + "Press Enter to define " + grid->title().text());
     // The master stays on the first level while its records' detail rows are edited.
     if (!ui.setGrid(1)) return 0;
     XXRowsCopy copy(*grid);

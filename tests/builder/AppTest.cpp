@@ -2,6 +2,7 @@
 // an edit, a save and a reload; master-detail editing; the commands around files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -140,6 +141,8 @@ TEST(BuilderApp, MasterDetailEditingKeepsBothLevels) {
         app.notify(1043);
         EXPECT_TRUE(view.scripts.empty());
         EXPECT_EQ(view.levels, (std::vector<int32_t>{1, 2, 1}));
+        EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), "Press Enter to define Sets (8-bit)"),
+                  view.statuses.end());
         app.notify(XXCMD::save);
     }
     QuillonApp reopened(view);
