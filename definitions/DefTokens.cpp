@@ -46,14 +46,14 @@ bool DefLine::readGroups(std::u16string& units, uint32_t maxUnit, bool toBlank) 
     return true;
 }
 
-void DefLine::readQuoted(std::string& text) {
+bool DefLine::readQuoted(std::string& text) {
     // pos_ is just after an opening quote.
     for (;;) {
         const size_t close = s_.find('"', pos_);
         if (close == std::string_view::npos) {
             text.append(s_.substr(pos_));
             pos_ = s_.size();
-            return;
+            return false;
         }
         text.append(s_.substr(pos_, close - pos_));
         if (close + 1 < s_.size() && s_[close + 1] == '"') {
@@ -62,7 +62,7 @@ void DefLine::readQuoted(std::string& text) {
             continue;
         }
         pos_ = close + 1;
-        return;
+        return true;
     }
 }
 
@@ -73,7 +73,7 @@ bool DefLine::next(DefToken& token) {
     if (s_[pos_] == '"') {
         token.quoted = true;
         ++pos_;
-        readQuoted(token.text);
+        token.unclosed = !readQuoted(token.text);
         // Line breaks written between quoted pieces: "a"{13}{10}"b".
         while (pos_ < s_.size() && s_[pos_] == '{') {
             std::u16string breaks;
@@ -81,7 +81,7 @@ bool DefLine::next(DefToken& token) {
             for (char16_t c : breaks) token.text += char(c);
             if (pos_ < s_.size() && s_[pos_] == '"') {
                 ++pos_;
-                readQuoted(token.text);
+                token.unclosed = !readQuoted(token.text);
             }
         }
         return true;
@@ -173,6 +173,12 @@ void addFieldToken(XXSTREAM& out, const XXFLD& field) {
         out.addWide(field.getWText());
     else
         addNarrowToken(out, field.getText());
+}
+
+XXSTRING filePlace(std::string_view file, int32_t line) {
+    XXSTRING place;
+    if (line > 0) place << XXSTRING(file.data(), int32_t(file.size())) << ":" << line << ": ";
+    return place;
 }
 
 XXSTRING lineForMessage(std::string_view line) {

@@ -30,6 +30,7 @@ struct DefToken {
     std::u16string wide;    // the units of a wide token
     bool quoted = false;
     bool isWide = false;
+    bool unclosed = false;   // a quoted token whose closing quote is missing
 
     // The token as a string value: wide text for a wide token, else narrow text.
     XXSTRING value() const;
@@ -48,7 +49,9 @@ private:
     // Reads {n} groups at the cursor into `units`, each within 1..maxUnit, ending where
     // `stop` says; false (cursor unchanged) when they are not well formed.
     bool readGroups(std::u16string& units, uint32_t maxUnit, bool toBlank);
-    void readQuoted(std::string& text);
+    // Reads a quoted text after its opening quote; false when the line ends before the
+    // closing quote.
+    bool readQuoted(std::string& text);
 
     std::string_view s_;
     size_t pos_ = 0;
@@ -65,3 +68,5 @@ void addFieldToken(XXSTREAM& out, const XXFLD& field);
 
 // A line shortened for an error message.
 XXSTRING lineForMessage(std::string_view line);
+// Where a message's cause stands: "file:line: ", or "" when the line is not known (0).
+XXSTRING filePlace(std::string_view file, int32_t line);

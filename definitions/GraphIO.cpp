@@ -207,15 +207,17 @@ void GraphIO::nodeIn(DefLine& rest) {
     if (code != 0) reportConversion("GraphIO::nodeIn", code, nodeReports_);
     PXNode* node = graph_->addPXNode(coordinate(v[1]), coordinate(v[2]), extent(v[3]), extent(v[4]));
     if (!node) return;
+    node->line = lineNumber;
     Pending p;
     p.node = node;
+    p.place = place;
     DefToken t;
     while (rest.next(t)) {
         long target = 0;
         if (!t.isWide && isInteger(t.text.c_str()) && toLong(t.text.c_str(), target) && target >= 0) {
             p.targets.push_back(target);
         } else {
-            reportMissing(narrowOf(t));
+            reportMissing(narrowOf(t), place);
             p.targets.push_back(-1);
         }
     }
@@ -225,14 +227,14 @@ void GraphIO::nodeIn(DefLine& rest) {
 PXNode* GraphIO::nodeOf(DefLine& rest) {
     DefToken t;
     if (!rest.next(t)) {
-        reportMissing("");
+        reportMissing("", place);
         return nullptr;
     }
     long n = -1;
     if (!t.isWide && isInteger(t.text.c_str()) && toLong(t.text.c_str(), n) && n >= 0 &&
         n < int64_t(graph_->nodeCount()) - firstNumber_)
         return graph_->nodeAt(firstNumber_ + int32_t(n));
-    reportMissing(narrowOf(t));
+    reportMissing(narrowOf(t), place);
     return nullptr;
 }
 
@@ -260,7 +262,7 @@ void GraphIO::actionIn(PXNode& node, DefLine& rest, std::string_view line) {
         if (std::find(unknownActions_.begin(), unknownActions_.end(), k) == unknownActions_.end() &&
             unknownActions_.size() < kUnknownActionsListed) {
             unknownActions_.push_back(k);
-            actionErrors_ << loadString(24) << " (" << loadString(1082) << ": " << keyword << ")" << newline;
+            actionErrors_ << place << loadString(24) << " (" << loadString(1082) << ": " << keyword << ")" << newline;
         }
         return;
     }
@@ -269,7 +271,8 @@ void GraphIO::actionIn(PXNode& node, DefLine& rest, std::string_view line) {
         if (i >= maxActionParms) {
             if (mayReport(excessReports_)) {
                 Error e;
-                e << loadString(54) << " - " << loadString(29) << "  [" << lineForMessage(line) << "]" << endMsg;
+                e << place << loadString(54) << " - " << loadString(29) << "  [" << lineForMessage(line) << "]"
+                  << endMsg;
             }
             break;
         }
@@ -305,7 +308,7 @@ void GraphIO::resolveLinks() {
                 const int64_t t = p.targets[k];
                 if (t < 0) continue;   // reported when read
                 if (t >= int64_t(n) - firstNumber_) {
-                    reportMissing(XXSTRING() << static_cast<long long>(t));
+                    reportMissing(XXSTRING() << static_cast<long long>(t), p.place);
                     continue;
                 }
                 const int32_t pos = firstNumber_ + int32_t(t);
@@ -331,13 +334,13 @@ bool GraphIO::mayReport(int32_t& count) {
     return count++ < kReportsPerKind;
 }
 
-void GraphIO::reportMissing(const char* number) {
+void GraphIO::reportMissing(const char* number, const XXSTRING& where) {
     if (!mayReport(missingReports_)) return;
-    Tracer("PXGraph::seekNodeNumber") << loadString(54) << ":" << " " << loadString(1237) << " " << number << " "
+    Tracer("PXGraph::seekNodeNumber") << where << loadString(54) << ":" << " " << loadString(1237) << " " << number << " "
                                       << loadString(23) << endMsg;
 }
 
 void GraphIO::reportConversion(const char* title, int32_t code, int32_t& count) {
     if (!mayReport(count)) return;
-    Tracer(title) << "Error " << code << endMsg;
+    Tracer(title) << place << "Error " << code << endMsg;
 }

@@ -14,7 +14,8 @@
 // position. Problems are reported in the definition's words and the line (or the one link) is
 // skipped: numbers that do not convert ("GraphIO::nodeIn" "Error 6"), node numbers no node
 // has ("Definition file: Node 9 not found"), unknown action keywords (collected and reported
-// once per graph). Each kind of report is given at most five times per read.
+// once per graph). Each kind of report is given at most five times per read, each after the
+// file and line it is about ("D.QXD:14: ").
 #pragma once
 
 #include <cstdint>
@@ -37,6 +38,8 @@ public:
 
     const PXActionCatalogue* catalogue = nullptr;   // actions are made from its prototypes
     bool quiet = false;                             // reports are dropped
+    int32_t lineNumber = 0;                         // of the line being read, kept by its node
+    XXSTRING place;                                 // "file:line: " of it, before every report
 
     // Writes the graph section of `graph`. False when a line could not be written.
     bool out(XXSTREAM& stream, PXGraph& graph) const;
@@ -58,6 +61,7 @@ private:
         PXNode* node = nullptr;
         std::vector<int64_t> targets;   // -1 for a value that did not convert
         std::vector<int32_t> colors;
+        XXSTRING place;                 // of its "Node" line
     };
 
     void noteIn(DefLine& rest);
@@ -67,7 +71,7 @@ private:
     void attributeIn(PXNode& node, DefLine& rest);
     void actionIn(PXNode& node, DefLine& rest, std::string_view line);
     void colorsIn(PXNode& node, DefLine& rest);
-    void reportMissing(const char* number);
+    void reportMissing(const char* number, const XXSTRING& where);
     void reportConversion(const char* title, int32_t code, int32_t& count);
     bool mayReport(int32_t& count);
 

@@ -128,6 +128,7 @@ void PXDefIO::goQuiet() {
 }
 
 bool PXDefIO::in() {
+    const int32_t reportsBefore = ::errorCount();
     errorCount = 0;
     quiet_ = false;
     current_ = nullptr;
@@ -146,12 +147,16 @@ bool PXDefIO::in() {
         }
     }
     graphIO.begin(graphs ? &graphs->main : nullptr);
+    const XXSTRING path(getPath());
+    if (graphs) graphs->main.file = path;
 
     version = 0.0f;
     if (const char* first = readLine()) version = versionOf(std::string_view(first, size_t(lineLength())));
     gridIO.beginRead(version);
 
+    int32_t number = 1;
     while (const char* line = readLine()) {
+        placeAt(path, ++number);
         try {
             lineIn(std::string_view(line, size_t(lineLength())));
         } catch (const XXSTRING&) {
@@ -168,10 +173,38 @@ bool PXDefIO::in() {
     current_ = nullptr;
     currentDetail_ = nullptr;
     close();
-    return graphs ? loadGraphs(*graphs) : true;
+    const bool loaded = graphs ? loadGraphs(*graphs) : true;
+    placeAt("", 0);
+    // The error counter of the process counts every report (it only restarts past its limit,
+    // which makes the read quiet).
+    readReported = quiet_ || ::errorCount() != reportsBefore;
+    return loaded;
+}
+
+void PXDefIO::placeAt(const char* file, int32_t number) {
+    place_ = filePlace(file, number);
+    gridIO.place = place_;
+    gridIO.lineNumber = number;
+    graphIO.place = place_;
+    graphIO.lineNumber = number;
+}
+
+void PXDefIO::checkQuotes(std::string_view line) {
+    DefLine tokens(line);
+    DefToken t;
+    while (tokens.next(t)) {
+        if (!t.unclosed) continue;
+        if (!quiet_) {
+            Error e(error.mode);
+            e << place_ << loadString(54) << " - " << loadString(24) << " (missing closing quote)  ["
+              << lineForMessage(line) << "]" << endMsg;
+        }
+        return;
+    }
 }
 
 void PXDefIO::lineIn(std::string_view line) {
+    checkQuotes(line);
     DefLine tokens(line);
     DefToken first;
     if (!tokens.next(first)) return;
@@ -217,7 +250,8 @@ void PXDefIO::takeGrid(const char* key, std::string_view line, DefLine& rest) {
         ++errorCount;
         if (errorCount <= kInvalidInputReports && !quiet_) {
             Error e(error.mode);
-            e << loadString(54) << " - " << loadString(24) << "  [" << lineForMessage(line) << "]" << endMsg;
+            e << place_ << loadString(54) << " - " << loadString(24) << "  [" << lineForMessage(line) << "]"
+              << endMsg;
         }
         return;
     }
@@ -248,9 +282,13 @@ bool PXDefIO::loadGraphs(PXGraphs& graphs) {
             continue;
         }
         graphIO.begin(graph);
+        graph->file = path;
+        int32_t number = 0;
         while (const char* line = file.readLine()) {
+            placeAt(path, ++number);
             try {
                 const std::string_view text(line, size_t(file.lineLength()));
+                checkQuotes(text);
                 DefLine tokens(text);
                 DefToken first;
                 if (tokens.next(first) && GraphIO::isGraphLine(first)) graphIO.lineIn(first, tokens, text);

@@ -43,6 +43,7 @@ public:
     XXSTRING defExt;                   // "QXD"
     XXSTRING graphExt;                 // "QXG"
     int32_t errorCount = 0;            // "Invalid input" lines of the current read
+    bool readReported = false;         // the last read reported a mistake in a file
 
     PXDefIO();
     ~PXDefIO() override;
@@ -51,7 +52,8 @@ public:
     // node-group files, and closes the file. False when something could not be written.
     bool out();
     // Reads the file the caller opened for text input, then the node-group files, and closes
-    // the file. False when a node-group file could not be opened.
+    // the file. False when a node-group file could not be opened. Every report names the
+    // file and line it is about; `readReported` tells whether there was any.
     bool in();
     // Opens `path` and writes (out) or reads (in) it; false, after "Unable to open" with the
     // path, when it cannot be opened.
@@ -67,6 +69,10 @@ public:
 
 private:
     void lineIn(std::string_view line);
+    // The file and number of the line about to be read, for the reports and the rows.
+    void placeAt(const char* file, int32_t number);
+    // Reports a quoted value of the line whose closing quote is missing.
+    void checkQuotes(std::string_view line);
     void takeGrid(const char* key, std::string_view line, DefLine& rest);
     void giveBackGrid();
     bool writeGraphFile(const char* path, PXGraph& graph, ALIST<XXSTRING>& failed);
@@ -75,5 +81,6 @@ private:
     XXGRID* current_ = nullptr;        // grid of the last master line
     XXROWLIST* currentDetail_ = nullptr;
     XXSTRING takenKey_;                // key of the grid taken from the engine, "" when none
+    XXSTRING place_;                   // "file:line: " of the line being read
     bool quiet_ = false;
 };

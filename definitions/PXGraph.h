@@ -18,6 +18,10 @@
 
 class PXGraph : public XXGRAPH {
 public:
+    // The file the graph was read from, "" when none. The main graph's file is the definition
+    // file, which also holds the definition's grid rows.
+    XXSTRING file;
+
     explicit PXGraph(IXXSURFACE* surface = nullptr, IXXGRAPHOWNER* owner = nullptr);
     ~PXGraph() override;
 

@@ -47,6 +47,7 @@ public:
     CActions actions;                 // run in order when the node matches
     int64_t matchStart = 0;           // stream offset of the last match
     int32_t matchLength = 0;          // bytes of the last match
+    int32_t line = 0;                 // its "Node" line in the graph's file, 0 when not read
 
     PXNode();
     ~PXNode() override;

@@ -86,6 +86,7 @@ XXROW* XXGRIDIO::readRow(XXGRID& grid, XXROWLIST* detailRows, DefLine& tokens, s
                          XXROWLIST** newDetailRows) {
     XXROWLIST& rows = detailRows ? *detailRows : grid.rowList();
     XXROW* row = rows.add(std::make_unique<XXROW>());
+    row->line = lineNumber;
     {
         RowFinisher finish(grid, *row, newDetailRows);
         DefToken token;
@@ -139,7 +140,7 @@ void XXGRIDIO::setValue(XXFLD& field, const DefToken& token, std::string_view li
         bytes->setValue(kept.c_str());
         if (!dropped.empty() && !quiet && rangeReports_++ < kRangeReports) {
             Error e;
-            e << loadString(54) << " - " << "Byte value out of range:  (" << dropped.c_str() << ")  ["
+            e << place << loadString(54) << " - " << "Byte value out of range:  (" << dropped.c_str() << ")  ["
               << lineForMessage(line) << "]" << endMsg;
         }
         return;
@@ -149,5 +150,5 @@ void XXGRIDIO::setValue(XXFLD& field, const DefToken& token, std::string_view li
 
 void XXGRIDIO::reportExcess(std::string_view line) {
     Error e(quiet ? 3 : 0);
-    e << loadString(54) << " - " << loadString(29) << "  [" << lineForMessage(line) << "]" << endMsg;
+    e << place << loadString(54) << " - " << loadString(29) << "  [" << lineForMessage(line) << "]" << endMsg;
 }

@@ -28,6 +28,8 @@ public:
 
     float version = 0.0f;   // of the file being read; handed to every grid with each row
     bool quiet = false;     // reports are dropped (the error limit was reached)
+    int32_t lineNumber = 0; // the number of the line being read, kept by each row read
+    XXSTRING place;         // "file:line: " of that line, put before every report
 
     // Writes every active row of the grid (and their detail rows). False when a line could
     // not be written.

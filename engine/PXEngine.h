@@ -144,6 +144,8 @@ private:
     void buildChoiceLists();
     template <typename Set>
     bool synchSets(XXGRID& grid, std::vector<Set>& sets, const char* title);
+    // "file:line: " of a grid row read from the definition file, else "".
+    XXSTRING rowPlace(const XXROW* row) const;
 
     // The walk's pieces (PXScan.cpp).
     void recordMatch(PXNode& node, int32_t position, int32_t length, PXInst& run);

@@ -5,10 +5,14 @@
 //
 // Node faults (an unknown pattern name, a node with nothing to match) are collected in the
 // definition-error text and emitted into the error list (errorCount / errorText), together
-// with the "not found" lines of action parameters unless prepare is quiet.
+// with the "not found" lines of action parameters unless prepare is quiet. A fault of a row or
+// node read from a file is reported after that file and line ("D.QXD:14: "), so that the user
+// can mend it without guessing.
 #include <algorithm>
+#include <string_view>
 
 #include "definitions/FileVarMgr.h"
+#include "definitions/DefTokens.h"
 #include "engine/PXEngine.h"
 #include "foundation/XXSTRTABLE.h"
 
@@ -29,6 +33,17 @@ void addKeys(const XXGRID& from, XXGRID& to) {
 
 // The field of column `col` of a detail row, or null.
 const XXFLD* detailField(const XXROW* row, int32_t col) { return row ? row->field(col) : nullptr; }
+
+// Appends every line of `lines` to `to`, each after `place`.
+void appendPlaced(XXSTRING& to, const XXSTRING& place, const XXSTRING& lines) {
+    std::string_view rest = lines.view();
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        to << place << XXSTRING(line.data(), int32_t(line.size())) << "\n";
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    }
+}
 
 }  // namespace
 
@@ -75,6 +90,10 @@ int32_t PXEngine::prepare(bool quiet) {
     return ok ? 2 : 0;
 }
 
+XXSTRING PXEngine::rowPlace(const XXROW* row) const {
+    return filePlace(nodeGroups.main.file.view(), row ? row->line : 0);
+}
+
 // --- sets ---------------------------------------------------------------------------------
 
 template <typename Set>
@@ -94,7 +113,7 @@ bool PXEngine::synchSets(XXGRID& grid, std::vector<Set>& sets, const char* title
             if (!from) bits |= 1;
             if (!to) bits |= 2;
             if (bits != 0) {
-                Tracer(title) << "Error: " << bits << endMsg;
+                Tracer(title) << rowPlace(range) << "Error: " << bits << endMsg;
                 continue;
             }
             const int32_t a = from->getInt();
@@ -155,19 +174,19 @@ bool PXEngine::synchPatterns() {
             for (size_t s = 0; s < variables_.size() && !sp.checker; ++s)
                 if (variables_[s].name == setName) sp.checker = &variables_[s];
             if (!sp.checker) {
-                report << loadString(1238) << " " << name << ": " << setName << " " << loadString(23) << newline;
+                report << rowPlace(row) << loadString(1238) << " " << name << ": " << setName << " " << loadString(23) << newline;
                 bits |= 1;
             }
             const XXFLD* minField = detailField(row, PXCOL::elementMin);
             const XXFLD* maxField = detailField(row, PXCOL::elementMax);
             if (!minField) {
-                report << "!Min" << newline;
+                report << rowPlace(row) << "!Min" << newline;
                 bits |= 2;
             } else {
                 sp.min = minField->getInt();
             }
             if (!maxField) {
-                report << "!Max" << newline;
+                report << rowPlace(row) << "!Max" << newline;
                 bits |= 4;
             } else {
                 sp.max = maxField->isEmpty() ? sp.min : maxField->getInt();
@@ -263,6 +282,7 @@ bool PXEngine::checkNodes(PXGraph& graph, XXSTRING& actionErrors, bool) {
     for (XXNODE* n : graph.nodes()) {
         auto* node = static_cast<PXNode*>(n);
         bool faulty = false;
+        const XXSTRING place = filePlace(graph.file.view(), node->line);
         // 1. What the node's reference name names.
         const XXSTRING name = node->refName();
         node->setRefName(name);
@@ -276,11 +296,12 @@ bool PXEngine::checkNodes(PXGraph& graph, XXSTRING& actionErrors, bool) {
             } else if (StringSet* set = findStringSet(name)) {
                 node->setStringSet(set);
             } else {
-                defText_ << loadString(1238) << " " << name << " " << loadString(23) << newline;
+                defText_ << place << loadString(1238) << " " << name << " " << loadString(23) << newline;
                 faulty = true;
             }
         }
         // 2. Its actions, with every parameter resolved again; older kinds replaced.
+        XXSTRING unresolved;
         for (int32_t i = 0; i < node->actions.count(); ++i) {
             CAction* a = node->actions.at(i);
             a->engine = this;
@@ -289,18 +310,19 @@ bool PXEngine::checkNodes(PXGraph& graph, XXSTRING& actionErrors, bool) {
                 node->actions.remove(i);
                 a = node->actions.insert(i, std::move(replacement));
             }
-            for (int32_t p = 0; p < a->parmCount(); ++p) a->setParm(p, XXSTRING(a->parm(p)), &actionErrors);
+            for (int32_t p = 0; p < a->parmCount(); ++p) a->setParm(p, XXSTRING(a->parm(p)), &unresolved);
         }
+        appendPlaced(actionErrors, place, unresolved);
         node->rebuildSummary();
         // 3. Something to match.
         if (!node->matcher()) {
-            defText_ << loadString(1047) << newline;
+            defText_ << place << loadString(1047) << newline;
             faulty = true;
             graph.select(node->id(), true);
         }
         // 4.
         if (faulty) {
-            defText_ << loadString(1237);
+            defText_ << place << loadString(1237);
             if (node->tag().length() == 0)
                 defText_ << "# " << (node->number + 1);
             else
@@ -339,7 +361,10 @@ bool PXEngine::compileActions(XXROWLIST& rows, CActions& list, XXSTRING* errors)
         }
         if (std::unique_ptr<CAction> replacement = action->upgrade()) action = std::move(replacement);
         // Every name resolved again, now with the error text.
-        for (int32_t p = 0; p < action->parmCount(); ++p) action->setParm(p, XXSTRING(action->parm(p)), errors);
+        XXSTRING unresolved;
+        for (int32_t p = 0; p < action->parmCount(); ++p)
+            action->setParm(p, XXSTRING(action->parm(p)), errors ? &unresolved : nullptr);
+        if (errors) appendPlaced(*errors, rowPlace(row), unresolved);
         // The row shows what it now holds: the kind's display name and its parameters.
         auto store = [&changed](XXFLD* f, const XXSTRING& text) {
             if (!f) return;

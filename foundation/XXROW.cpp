@@ -5,6 +5,7 @@ XXROW::~XXROW() = default;
 std::unique_ptr<XXROW> XXROW::clone() const {
     auto copy = std::make_unique<XXROW>();
     copy->active = active;
+    copy->line = line;
     for (XXFLD* f : *this) {
         std::unique_ptr<XXFLD> c = f ? f->clone() : nullptr;
         copy->add(c ? std::move(c) : XXFLD_STR::gen());

@@ -14,6 +14,7 @@
 class XXROW : public LIST<XXFLD> {
 public:
     bool active = true;   // only active rows are written to the definition file
+    int32_t line = 0;     // the line of the file the row was read from, 0 when not read
 
     XXROW() = default;
     ~XXROW() override;

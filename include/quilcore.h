@@ -71,6 +71,13 @@ QUILCORE_EXTERN(int32_t) QNLib__setMsg(QNMsgCallback callback);
  */
 QUILCORE_EXTERN(int32_t) QNLib__load(const char* path);
 
+/*
+ * 1 when the last QNLib__load reported mistakes in the definition's files (a line it could
+ * not read, a node-group file it could not open), else 0. Such a definition may still load
+ * and run with what could be read; a host decides whether to run it.
+ */
+QUILCORE_EXTERN(int32_t) QNLib__loadReported(void);
+
 /* Releases the database interface and unloads the database library. Returns 2. */
 QUILCORE_EXTERN(int32_t) QNLib__unload(void);
 

@@ -181,6 +181,7 @@ int32_t QNLib::loadDefinition(const char* path) {
 
 int32_t QNLib::loadBody(const char* path) {
     status_ = 0;
+    definitionStream().readReported = false;
     appTag = "Quillon";
     appTitle = "Quillon";
     definitionStream().defExt = "QXD";

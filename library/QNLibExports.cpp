@@ -67,6 +67,11 @@ int32_t QNLib__load(const char* path) {
     return guarded("QNLib__load", 0, [&] { return QNLibModule::client().loadDefinition(path); });
 }
 
+int32_t QNLib__loadReported(void) {
+    return guarded("QNLib__loadReported", 0,
+                   [&] { return QNLibModule::client().definitionStream().readReported ? 1 : 0; });
+}
+
 int32_t QNLib__unload(void) {
     return guarded("QNLib__unload", 0, [&] { return QNLibModule::client().unload(); });
 }

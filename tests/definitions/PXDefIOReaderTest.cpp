@@ -30,6 +30,11 @@ struct Reader {
     }
 };
 
+// "file:line: ", what every report about a line of the file read begins with.
+std::string place(const TempDir& dir, int line, const char* name = "T.QXD") {
+    return dir.file(name) + ":" + std::to_string(line) + ": ";
+}
+
 int countContaining(const CaptureSink& sink, const std::string& part) {
     int n = 0;
     for (const auto& e : sink.errors) n += e.find(part) != std::string::npos;
@@ -46,7 +51,7 @@ TEST(PXDefIOReader, AtMostFiveInvalidInputReports) {
     EXPECT_TRUE(r.read(dir, text));
     EXPECT_EQ(r.io.errorCount, 7);
     EXPECT_EQ(countContaining(sink, "Invalid input"), 5);
-    EXPECT_EQ(sink.errors[0], "Definition file - Invalid input  [!\"Nope0\" \"x\"]");
+    EXPECT_EQ(sink.errors[0], place(dir, 2) + "Definition file - Invalid input  [!\"Nope0\" \"x\"]");
     ASSERT_EQ(r.definition.counters.rowCount(), 1);
     EXPECT_EQ(r.cell(r.definition.counters, 0, 0), "Kept");
     // The detail lines under unknown grids went nowhere.
@@ -73,8 +78,8 @@ TEST(PXDefIOReader, ShortRowsArePaddedLongRowsCut) {
     EXPECT_EQ(r.definition.counters.row(0)->count(), 2);
     EXPECT_EQ(r.cell(r.definition.counters, 1, 0), "1");
     ASSERT_EQ(sink.errors.size(), 2u);
-    EXPECT_EQ(sink.errors[0], "Definition file - Excess input  [!\"Counters\" \"C\" 1 2 3]");
-    EXPECT_EQ(sink.errors[1], "Definition file - Excess input  [1 2 3]");
+    EXPECT_EQ(sink.errors[0], place(dir, 3) + "Definition file - Excess input  [!\"Counters\" \"C\" 1 2 3]");
+    EXPECT_EQ(sink.errors[1], place(dir, 5) + "Definition file - Excess input  [1 2 3]");
     // A master line without values still makes a record that holds its detail rows.
     XXGRID& s = r.definition.sets8;
     ASSERT_EQ(s.rowCount(), 2);
@@ -159,7 +164,12 @@ TEST(PXDefIOReader, GraphNumbersAndLinks) {
     EXPECT_EQ(g.startNode(), b);
     EXPECT_TRUE(b->ignoreCase());
     EXPECT_EQ(b->tag().length(), 0);
-    EXPECT_EQ(countContaining(sink, "PXGraph::seekNodeNumber :\nDefinition file: Node 9 not found"), 2);
+    // Each report at its own line: a link target at its "Node" line.
+    for (const auto& [line, number] : {std::pair{2, "9"}, {6, "9"}, {2, "x"}, {7, "x"}})
+        EXPECT_EQ(countContaining(sink, "PXGraph::seekNodeNumber :\n" + place(dir, line) + "Definition file: Node " +
+                                            number + " not found"),
+                  1)
+            << line << " " << number;
     EXPECT_EQ(countContaining(sink, "Definition file: Node x not found"), 2);
 }
 
@@ -174,9 +184,9 @@ TEST(PXDefIOReader, NumbersThatDoNotConvert) {
     PXGraph& g = r.definition.nodeGroups.main;
     EXPECT_EQ(g.nodeCount(), 2);
     EXPECT_EQ(g.itemCount(), 3);
-    EXPECT_EQ(countContaining(sink, "GraphIO::noteIn :\nError 20"), 1);
-    EXPECT_EQ(countContaining(sink, "GraphIO::nodeIn :\nError 1\n"), 1);
-    EXPECT_EQ(countContaining(sink, "GraphIO::nodeIn :\nError 8\n"), 1);
+    EXPECT_EQ(countContaining(sink, "GraphIO::noteIn :\n" + place(dir, 2) + "Error 20"), 1);
+    EXPECT_EQ(countContaining(sink, "GraphIO::nodeIn :\n" + place(dir, 3) + "Error 1\n"), 1);
+    EXPECT_EQ(countContaining(sink, "GraphIO::nodeIn :\n" + place(dir, 4) + "Error 8\n"), 1);
 }
 
 TEST(PXDefIOReader, UnknownActionsAreCollectedAndReportedOnce) {
@@ -191,7 +201,8 @@ TEST(PXDefIOReader, UnknownActionsAreCollectedAndReportedOnce) {
                                 "NodeAction 0 Fly\r\n"
                                 "NodeAction 0 halt \"1\"\r\n"));
     ASSERT_EQ(sink.errors.size(), 1u);
-    EXPECT_EQ(sink.errors[0], "Invalid input (Action: Jump)\nInvalid input (Action: Fly)\n");
+    EXPECT_EQ(sink.errors[0],
+              place(dir, 3) + "Invalid input (Action: Jump)\n" + place(dir, 6) + "Invalid input (Action: Fly)\n");
     PXNode* n = r.definition.nodeGroups.main.nodeAt(0);
     ASSERT_EQ(n->actions.count(), 2);
     CAction* send = n->actions.at(0);
@@ -296,9 +307,11 @@ TEST(PXDefIOReader, MalformedTokens) {
     ASSERT_EQ(bytes->getByteCount(), 2);
     EXPECT_EQ(bytes->getBytes()[0], 65);
     EXPECT_EQ(bytes->getBytes()[1], 7);
-    ASSERT_EQ(sink.errors.size(), 1u);
-    EXPECT_EQ(sink.errors[0],
-              "Definition file - Byte value out of range:  (300)  [!\"Variables\" \"E\" \"Byte\" [65][300][7] 0]");
+    ASSERT_EQ(sink.errors.size(), 2u);
+    EXPECT_EQ(sink.errors[0], place(dir, 6) + "Definition file - Byte value out of range:  (300)  "
+                                              "[!\"Variables\" \"E\" \"Byte\" [65][300][7] 0]");
+    EXPECT_EQ(sink.errors[1], place(dir, 9) + "Definition file - Invalid input (missing closing quote)  "
+                                              "[!\"Comment\" \"never closed]");
     // Quoted texts that look like numbers or wide text stay narrow text.
     EXPECT_TRUE(v.getCell(2, 5)->isText());
     EXPECT_EQ(r.cell(v, 2, 5), "[65]");

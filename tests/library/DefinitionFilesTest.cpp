@@ -1,12 +1,13 @@
-// Definition and node-group files as quilrun reads them: every group's graph file is read,
-// however the group was first named, and mistakes in the files are reported with the file
-// and line where they stand.
+// Definition and node-group files as quilrun and the library read them: every group's graph
+// file is read, however the group was first named; mistakes in the files are reported with
+// the file and line where they stand, and quilrun runs such a definition only when asked.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/library/Process.h"
+#include "tests/library/QuilcoreLibrary.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -24,6 +25,30 @@ protected:
     void writeGroup(const std::string& name, const std::string& text, const std::string& mark) {
         dir.write(name + ".QXG", kHeader + "Node 0 1 1 0 0\r\nNodeAttribute 0 Start\r\nNodeString 0 \"" + text +
                                      "\"\r\nNodeAction 0 Appendto \"O\" \"" + mark + "\" \"\"\r\n");
+    }
+
+    // A definition with a mistake of each kind on a line of its own, and a group file with
+    // one. What can be read writes "a;" for every "a" and "g;" for a "g" right after it.
+    void writeMistakes() {
+        dir.write("G.QXG", kHeader +
+                               "Node 0 1 1 0 0\r\nNodeAttribute 0 Start\r\nNodeString 0 \"g\"\r\n"
+                               "NodeAction 0 Appendto \"O\" \"g;\" \"\"\r\n"
+                               "NodeAction 0 Retrun\r\n"
+                               "NodeAction 0 Return\r\n");
+        dir.write("Servers.QXD", kHeader +
+                                     "!\"Outputstreams\" \"O\" \"out.txt\" 0\r\n"
+                                     "!\"Outputstream\" \"Typo\" \"typo.txt\" 0\r\n"
+                                     "!\"NodeGroup\" \"G\" \"\"\r\n"
+                                     "!\"Variables\" \"V\" \"String\" \"abc 0\r\n"
+                                     "Node 0 1 1 0 0 1 9\r\n"
+                                     "NodeAttribute 0 Start\r\n"
+                                     "NodeString 0 \"a\"\r\n"
+                                     "NodeAction 0 Apendto \"O\" \"\" \"\"\r\n"
+                                     "NodeAction 0 Appendto \"O\" \"a;\" \"\"\r\n"
+                                     "NodeAction 0 Appendto \"Nowhere\" \"\" \"\"\r\n"
+                                     "Node 1 1 1 0 0\r\n"
+                                     "NodePattern 1 \"G\"\r\n");
+        dir.write("in.txt", "agxa");
     }
 
     TempDir dir;
@@ -58,6 +83,67 @@ TEST_F(DefinitionFiles, EveryNamedGroupHasItsGraphFileRead) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(TempDir::read(dir.file("out.txt")), "phase;run;scan;node;");
+}
+
+TEST_F(DefinitionFiles, MistakesNameTheirFileAndLineAndStopTheRunUnlessForced) {
+    writeMistakes();
+    const std::vector<std::string> reported = {
+        "quilrun: Servers.QXD:3: Definition file - Invalid input  [!\"Outputstream\" \"Typo\" \"typo.txt\" 0]\n",
+        "quilrun: Servers.QXD:5: Definition file - Invalid input (missing closing quote)  "
+        "[!\"Variables\" \"V\" \"String\" \"abc 0]\n",
+        "quilrun: Servers.QXD:6: Definition file: Node 9 not found\n",
+        "quilrun: Servers.QXD:9: Invalid input (Action: Apendto)\n",
+        "quilrun: G.QXG:6: Invalid input (Action: Retrun)\n",
+    };
+    ProcessResult r = quilrun({"-q", "Servers", "in.txt"});
+    EXPECT_EQ(r.status, 1);
+    for (const std::string& line : reported) EXPECT_NE(r.err.find(line), std::string::npos) << line << r.err;
+    EXPECT_NE(r.err.find("quilrun: Servers has errors (above); nothing was run (--force runs what could be read)\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.txt")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Log.tmp")));
+
+    // Forced, it runs what could be read, and the node's action that names nothing is
+    // reported at its node's line.
+    r = quilrun({"-q", "--force", "Servers", "in.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("quilrun: Servers.QXD:6: Append to:  target Nowhere not found\n"), std::string::npos) << r.err;
+    EXPECT_EQ(TempDir::read(dir.file("out.txt")), "a;g;a;");
+}
+
+TEST_F(DefinitionFiles, PreparationFaultsOfARowOrNodeNameTheirLine) {
+    dir.write("P.QXD", kHeader +
+                           "!\"Set\" \"Digit\"\r\n48 57\r\n"
+                           "!\"Pattern\" \"Number\"\r\n"
+                           "\"Digit\" 1 5\r\n"
+                           "\"Digt\" 1 1\r\n"
+                           "Node 0 1 1 0 0\r\nNodeAttribute 0 Start\r\nNodePattern 0 \"Numbr\"\r\nNodeTag 0 \"N\"\r\n");
+    dir.write("in.txt", "12");
+    const ProcessResult r = quilrun({"-q", "--force", "P", "in.txt"});
+    EXPECT_EQ(r.status, 1);
+    for (const std::string line : {"quilrun: P.QXD:6: Pattern Number: Digt not found\n",
+                                   "quilrun: P.QXD:7: Pattern Numbr not found\n",
+                                   "quilrun: P.QXD:7: No pattern / string defined\n", "quilrun: P.QXD:7: Node: N\n"})
+        EXPECT_NE(r.err.find(line), std::string::npos) << line << r.err;
+}
+
+TEST_F(DefinitionFiles, TheLibraryTellsItsHostWhetherReadingReportedMistakes) {
+    QuilcoreLibrary& lib = QuilcoreLibrary::instance();
+    lib.setMsg(keepMessage);
+    writeMistakes();
+    ASSERT_EQ(lib.load(dir.file("Servers.QXD").c_str()), 2);
+    EXPECT_EQ(lib.loadReported(), 1);
+    const std::vector<std::string> errors = textsOf(takeMessages(), 1);
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.front(), dir.file("Servers.QXD") + ":3: Definition file - Invalid input  "
+                              "[!\"Outputstream\" \"Typo\" \"typo.txt\" 0]");
+
+    dir.write("G.QXG", kHeader + "Node 0 1 1 0 0\r\nNodeString 0 \"g\"\r\n");
+    dir.write("Clean.QXD", kHeader + "!\"NodeGroup\" \"G\" \"\"\r\nNode 0 1 1 0 0\r\nNodePattern 0 \"G\"\r\n");
+    ASSERT_EQ(lib.load(dir.file("Clean.QXD").c_str()), 2);
+    EXPECT_EQ(lib.loadReported(), 0);
+    EXPECT_TRUE(takeMessages().empty());
 }
 
 }  // namespace

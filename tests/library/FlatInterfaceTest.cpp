@@ -231,7 +231,7 @@ TEST(QuilcoreLibraryFile, ExportsExactlyTheCInterface) {
     ASSERT_EQ(pclose(pipe), 0);
     const std::set<std::string> expected = {
         "NewQN01",        "ZapQN01",         "QNLib__get",      "QNLib__getN",
-        "QNLib__load",    "QNLib__run",      "QNLib__runFiles", "QNLib__runURLs", "QNLib__scan",
+        "QNLib__load",    "QNLib__loadReported", "QNLib__run", "QNLib__runFiles", "QNLib__runURLs", "QNLib__scan",
         "QNLib__set",     "QNLib__setDefaultOutput", "QNLib__setLogName", "QNLib__setMsg",
         "QNLib__setProgress", "QNLib__setTrace", "QNLib__unload", "QNLib__version",
         "QNLib__formatVersion", "QNLib__stop", "QNLib__setLockWait", "QNLib__outputErrors",

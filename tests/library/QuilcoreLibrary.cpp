@@ -30,6 +30,7 @@ QuilcoreLibrary& QuilcoreLibrary::instance() {
         }
         bind(l.handle, "QNLib__setMsg", l.setMsg);
         bind(l.handle, "QNLib__load", l.load);
+        bind(l.handle, "QNLib__loadReported", l.loadReported);
         bind(l.handle, "QNLib__unload", l.unload);
         bind(l.handle, "QNLib__run", l.run);
         bind(l.handle, "QNLib__scan", l.scan);

@@ -14,6 +14,7 @@ struct QuilcoreLibrary {
     void* handle = nullptr;
     decltype(&QNLib__setMsg) setMsg = nullptr;
     decltype(&QNLib__load) load = nullptr;
+    decltype(&QNLib__loadReported) loadReported = nullptr;
     decltype(&QNLib__unload) unload = nullptr;
     decltype(&QNLib__run) run = nullptr;
     decltype(&QNLib__scan) scan = nullptr;

@@ -6,7 +6,8 @@
 // a run over files shows a progress line there once it has taken a second
 // (QUILRUN_PROGRESS_DELAY, in milliseconds, changes the wait).
 //
-// Exit status: 0 the run completed; 1 the definition could not be opened or has errors;
+// Exit status: 0 the run completed; 1 the definition could not be opened or has errors
+// (also errors in reading its files, unless --force);
 // 2 a usage error; 3 the run completed, but an INPUT matched no file; 4 standard input
 // could not be read (or is too large to scan as one block), or output meant for standard
 // output could not be written there; 5 the run completed, but some output (a file, the log
@@ -192,6 +193,13 @@ int withOutputs(int status) {
 int runDefinition(const QuilRunOptions& options) {
     QNLib__setMsg(onMessage);
     if (QNLib__load(options.definition.c_str()) != 2) return definitionFailed;
+    // A mistyped keyword or a missing file would otherwise run a part of the definition
+    // without a word: what was reported above is mended first, or run on purpose.
+    if (QNLib__loadReported() && !options.force) {
+        std::fprintf(stderr, "quilrun: %s has errors (above); nothing was run (--force runs what could be read)\n",
+                     options.definition.c_str());
+        return definitionFailed;
+    }
     if (options.trace) QNLib__setTrace(1);
     if (!options.logName.empty()) QNLib__setLogName(options.logName.c_str());
     if (options.noWait) QNLib__setLockWait(0);
