@@ -72,6 +72,10 @@ public:
     PXDefinition(const PXDefinition&) = delete;
     PXDefinition& operator=(const PXDefinition&) = delete;
 
+    // Whether this definition is the scan engine (set by the engine; actions reach their
+    // engine through it without a type query on every run of an action).
+    bool isEngine() const { return isEngine_; }
+
     // Builds the schema (once; later calls change nothing) and returns 2.
     int32_t buildSchema();
     // Empties the definition: the rows of every definition grid, the graphs, the four action
@@ -148,6 +152,9 @@ public:
     LT_PrevChecker maxChecker;
     ByteValHelper byteValHelper;
     WordValHelper wordValHelper;
+
+protected:
+    bool isEngine_ = false;
 
 private:
     void buildLookups();

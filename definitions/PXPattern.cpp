@@ -94,9 +94,56 @@ bool PatternSet::isWide() const {
     return first && first->isWide();
 }
 
+namespace {
+
+// Takes the minimum repetitions of a sub-pattern at q: false when one is missing.
+template <typename Member>
+bool takeMinimum(IXXINBUF& buffer, int32_t& q, Member member, int32_t min) {
+    const int32_t w = member.width();
+    if (w <= 0) return true;   // an empty variable matches the empty text; repeating it makes no progress
+    for (int32_t r = 0; r < min; ++r) {
+        if (!buffer.iChk(&q, w) || !member(buffer.bytes() + q)) return false;
+        q += w;
+    }
+    return true;
+}
+
+// Repeats a middle sub-pattern from `taken` up to its maximum while the next one could not
+// start: true when it stopped on what the input holds at q (a non-member, or a unit the next
+// sub-pattern claims), false when the maximum or the end of the input stopped it.
+// `taken` counts the repetitions (positions cannot: a window slide shifts q).
+template <typename Member, typename Next>
+bool takeWhileFree(IXXINBUF& buffer, int32_t& q, Member member, Next next, int32_t& taken, int32_t max) {
+    const int32_t w = member.width();
+    const int32_t nw = next.width();
+    for (; taken < max; ++taken) {
+        if (!buffer.iChk(&q, w)) return false;
+        if (!member(buffer.bytes() + q)) return true;
+        if (nw <= 0) return false;
+        // Whether the next element could start here: a look, which must not end the search
+        // when that element is wider than what is left.
+        if (available(buffer, &q, nw) && next(buffer.bytes() + q)) return true;
+        q += w;
+    }
+    return false;
+}
+
+// The same for a sub-pattern followed by one whose set did not resolve.
+template <typename Member>
+void takeUpTo(IXXINBUF& buffer, int32_t& q, Member member, int32_t taken, int32_t max) {
+    const int32_t w = member.width();
+    for (; taken < max; ++taken) {
+        if (!buffer.iChk(&q, w) || !member(buffer.bytes() + q)) return;
+        q += w;
+    }
+}
+
+}  // namespace
+
 int32_t PatternSet::match(IXXINBUF& buffer, int32_t& position) {
     tailSet = nullptr;
     tailCount = 0;
+    failSkip = 1;
     if (!target_) return -1;
     int32_t q = position;
     const int32_t k = target_->count;
@@ -104,31 +151,29 @@ int32_t PatternSet::match(IXXINBUF& buffer, int32_t& position) {
         const SubPattern& sp = (*target_)[j];
         const PXChecker* c = sp.checker;
         if (!c) return -1;
-        const int32_t w = c->width();
-        // An empty variable matches the empty text; repeating it makes no progress.
-        if (w > 0)
-            for (int32_t r = 0; r < sp.min; ++r) {
-                if (!buffer.iChk(&q, w) || !c->contains(buffer.bytes() + q)) return -1;
-                q += w;
-            }
+        if (!withMemberTest(*c, [&](auto member) { return takeMinimum(buffer, q, member, sp.min); })) return -1;
         if (j == k - 1) {
             tailSet = c;
             tailCount = std::max(0, sp.max - std::max(sp.min, 0));
             break;
         }
-        if (w <= 0) continue;
+        if (c->width() <= 0) continue;
+        const int32_t minimum = std::max(sp.min, 0);
+        int32_t taken = minimum;
         const PXChecker* next = (*target_)[j + 1].checker;
-        for (int32_t taken = std::max(sp.min, 0); taken < sp.max; ++taken) {
-            if (!buffer.iChk(&q, w) || !c->contains(buffer.bytes() + q)) break;
-            if (next) {
-                const int32_t nw = next->width();
-                if (nw <= 0) break;
-                // Whether the next element could start here: a look, which must not end the
-                // search when that element is wider than what is left.
-                if (available(buffer, &q, nw) && next->contains(buffer.bytes() + q)) break;
-            }
-            q += w;
+        if (!next) {
+            withMemberTest(*c, [&](auto member) { takeUpTo(buffer, q, member, minimum, sp.max); });
+            continue;
         }
+        const bool free = withMemberTest(*c, [&](auto member) {
+            return withMemberTest(*next, [&](auto nextMember) {
+                return takeWhileFree(buffer, q, member, nextMember, taken, sp.max);
+            });
+        });
+        // The first element of a set stopped by the unit at q: every start up to q less its
+        // minimum reaches the same q and fails or matches the same way from there.
+        if (j == 0 && free && c->kind() != PXChecker::Kind::other)
+            failSkip = taken - minimum + 1;
     }
     return q - position;
 }

@@ -38,6 +38,10 @@ public:
     const PXChecker* tailSet = nullptr;   // the last sub-pattern's set after a PatternSet match
     uint8_t wide = 0;                     // steps in 16-bit units
     int32_t tailCount = 0;                // repetitions the walk may still add with tailSet
+    // After a failed match at p: how many search steps from p on certainly fail the same
+    // way (1 when nothing is known). PatternSet sets it when its first element's run ended
+    // on a unit of the input rather than on its bound.
+    int32_t failSkip = 1;
 
     PXPattern() = default;
     PXPattern(const PXPattern&) = default;
@@ -53,6 +57,7 @@ public:
         tailSet = nullptr;
         tailCount = 0;
         scratch = 0;
+        failSkip = 1;
     }
 };
 

@@ -9,7 +9,9 @@
 // member? PXSet<unsigned char, 8> tests one byte against 256 bits, PXSet<unsigned short, 16>
 // one 16-bit unit (read little-endian, as wide input is stored) against 65536 bits; the
 // engine's variable checker compares a variable's current value. The test is one shift and
-// one mask, because the matcher asks it for every byte it consumes.
+// one mask, because the matcher asks it for every byte it consumes; a checker's kind tells
+// the matcher, before its loop, which inline test and width apply, so that the loop makes no
+// virtual call per byte.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +25,14 @@ class XXFLD;
 // Decides whether the input at a position belongs to a set.
 class PXChecker {
 public:
+    // What a checker is, so that loops can test set members inline.
+    enum class Kind : uint8_t { set8, set16, other };
+
+    explicit PXChecker(Kind kind = Kind::other) : kind_(kind) {}
+    PXChecker(const PXChecker&) = default;
+    PXChecker& operator=(const PXChecker&) = default;
     virtual ~PXChecker() = default;
+    Kind kind() const { return kind_; }
     // Whether the unit(s) at `at` are a member; `at` must have width() readable bytes.
     virtual bool contains(const unsigned char* at) const = 0;
     // Bytes tested per step (1 for 8-bit sets, 2 for 16-bit sets, a value's length for a
@@ -31,6 +40,9 @@ public:
     virtual int32_t width() const = 0;
     // The matcher steps in 16-bit units.
     virtual bool isWide() const = 0;
+
+private:
+    Kind kind_;
 };
 
 // A character set of 2^Bits values as a bit table: value v is a member when bit (v mod 32)
@@ -46,6 +58,8 @@ public:
 
     XXSTRING name;
     uint32_t words[wordCount] = {};
+
+    PXSet() : PXChecker(Bits == 8 ? Kind::set8 : Kind::set16) {}
 
     bool has(uint32_t v) const { return v < uint32_t(valueCount) && (words[v >> 5] >> (v & 31) & 1u) != 0; }
     void add(uint32_t v) {
@@ -104,3 +118,43 @@ struct StringSet {
     int32_t longest = 0;        // bytes of the longest item text
     int32_t lastMatched = -1;   // index of the item that matched last, -1 before any
 };
+
+// The input unit of W bytes (1 or 2, little-endian) at data + i.
+template <int W>
+uint32_t inputUnit(const unsigned char* data, int32_t i) {
+    if constexpr (W == 1)
+        return data[i];
+    else
+        return uint32_t(data[i]) | uint32_t(data[i + 1]) << 8;
+}
+
+// The member test of one checker, chosen once before a loop: the two set kinds test inline
+// with a width known at compile time; any other checker goes through its virtual test.
+struct PXSet8Test {
+    const PXSet8* set;
+    int32_t width() const { return 1; }
+    bool operator()(const unsigned char* at) const { return set->has(at[0]); }
+};
+
+struct PXSet16Test {
+    const PXSet16* set;
+    int32_t width() const { return 2; }
+    bool operator()(const unsigned char* at) const { return set->has(uint32_t(at[0]) | uint32_t(at[1]) << 8); }
+};
+
+struct PXCheckerTest {
+    const PXChecker* checker;
+    int32_t width() const { return checker->width(); }
+    bool operator()(const unsigned char* at) const { return checker->contains(at); }
+};
+
+// Calls `f` with the test that fits `c`.
+template <typename F>
+decltype(auto) withMemberTest(const PXChecker& c, F&& f) {
+    switch (c.kind()) {
+    case PXChecker::Kind::set8: return f(PXSet8Test{static_cast<const PXSet8*>(&c)});
+    case PXChecker::Kind::set16: return f(PXSet16Test{static_cast<const PXSet16*>(&c)});
+    case PXChecker::Kind::other: break;
+    }
+    return f(PXCheckerTest{&c});
+}

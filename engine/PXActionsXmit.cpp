@@ -58,9 +58,16 @@ public:
             d->writeWString(text, takeReset());
         }
     }
-    // The bytes a node matched: appended to the variable, or put byte by byte to the
-    // destination (the default destination when the index has none) and flushed.
+    // The bytes a node matched: appended to the variable, or written to the destination (the
+    // default destination when the index has none): in one block when the window holds
+    // them, else byte by byte and flushed.
     void nodeText(IXXINBUF& buffer, const PXNode& node) {
+        // In the window: one block (a destination delivers collected bytes as one write).
+        const unsigned char* at = matchedBytesInPlace(buffer, node.matchStart, node.matchLength);
+        if (at && variable_) {
+            bytes(at, node.matchLength);
+            return;
+        }
         if (variable_) {
             // Gathered first: the variable takes them in one append, not one per byte.
             std::vector<unsigned char> matched;
@@ -72,6 +79,10 @@ public:
         Destination* d = destination();
         if (!d && dests_) d = dests_->get(kDefaultDestination);
         if (!d) return;
+        if (at) {
+            d->write(at, node.matchLength, takeReset());
+            return;
+        }
         copyMatchedBytes(buffer, node.matchStart, node.matchLength, [d](unsigned char b) { d->putByte(b); });
         d->flushBytes(takeReset());
     }
@@ -117,11 +128,15 @@ XXWSTRING wideOf(const XXSTRING& text) {
 
 // --- CEngineAction ------------------------------------------------------------------------
 
-PXEngine* engineOf(const CAction& action) { return dynamic_cast<PXEngine*>(action.engine); }
+PXEngine* engineOf(const CAction& action) {
+    return action.engine && action.engine->isEngine() ? static_cast<PXEngine*>(action.engine) : nullptr;
+}
 
 PXEngine* CEngineAction::eng() const { return engineOf(*this); }
 
-PXInst* CEngineAction::runOf(XXINST* context) { return dynamic_cast<PXInst*>(context); }
+PXInst* CEngineAction::runOf(XXINST* context) {
+    return context && context->isScanContext() ? static_cast<PXInst*>(context) : nullptr;
+}
 
 void CEngineAction::setParm(int32_t i, const char* text, XXSTRING* errors) {
     if (!chkParms(i + 1)) return;

@@ -8,6 +8,7 @@
 #include "foundation/XXSTRTABLE.h"
 
 PXEngine::PXEngine() {
+    isEngine_ = true;
     varForms_.setEngine(this);
     variables.varForms = &varForms_;
 }

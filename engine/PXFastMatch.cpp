@@ -77,15 +77,6 @@ void markWideRuns(const PXNode& node, PXFastNode& f) {
     f.linkNeed = need;
 }
 
-// The unit of W bytes (little-endian) at data + i.
-template <int W>
-uint32_t unitAt(const unsigned char* data, int32_t i) {
-    if constexpr (W == 1)
-        return data[i];
-    else
-        return uint32_t(data[i]) | uint32_t(data[i + 1]) << 8;
-}
-
 template <int W, typename Member, typename IsLink>
 int32_t skipRuns(const PXFastNode& f, Member member, IsLink isLink, const unsigned char* data, int32_t count,
                  int32_t p) {
@@ -96,7 +87,7 @@ int32_t skipRuns(const PXFastNode& f, Member member, IsLink isLink, const unsign
     const int32_t longest = std::max(f.max, f.min);
     auto runStart = [&](int32_t end) {
         int32_t s = end;
-        while (s > p && member(unitAt<W>(data, s - W))) s -= W;
+        while (s > p && member(inputUnit<W>(data, s - W))) s -= W;
         return s;
     };
     for (int32_t from = p; from <= last;) {
@@ -106,15 +97,15 @@ int32_t skipRuns(const PXFastNode& f, Member member, IsLink isLink, const unsign
             if (!hit) break;
             k = int32_t(static_cast<const unsigned char*>(hit) - data);
             // A wide unit's low byte found at the other parity, or in another unit.
-            if ((k - p) % W != 0 || !isLink(unitAt<W>(data, k))) {
+            if ((k - p) % W != 0 || !isLink(inputUnit<W>(data, k))) {
                 from = k + 1;
                 continue;
             }
         } else {
-            while (k <= last && !isLink(unitAt<W>(data, k))) k += W;
+            while (k <= last && !isLink(inputUnit<W>(data, k))) k += W;
             if (k > last) break;
         }
-        if (k > p && member(unitAt<W>(data, k - W))) {
+        if (k > p && member(inputUnit<W>(data, k - W))) {
             const int32_t s = runStart(k);
             return s + ((k - s) / W - 1) / longest * longest * W;
         }
@@ -123,7 +114,7 @@ int32_t skipRuns(const PXFastNode& f, Member member, IsLink isLink, const unsign
     // No run up to `last` ends at a link unit. The last run holding a position up to there
     // may go on past it: the plain search takes it from its start.
     int32_t j = last - (last - p) % W;
-    while (j >= p && !member(unitAt<W>(data, j))) j -= W;
+    while (j >= p && !member(inputUnit<W>(data, j))) j -= W;
     return j < p ? p + ((last - p) / W + 1) * W : runStart(j);
 }
 
@@ -221,7 +212,8 @@ PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
                 f.starts = true;
                 f.startNeed = int32_t(f.bytes.size());
                 f.startTable[static_cast<unsigned char>(f.bytes[0])] = true;
-            } else if (f.kind == PXFastNode::setFirst || f.kind == PXFastNode::setSingle) {
+            } else if ((f.kind == PXFastNode::setFirst || f.kind == PXFastNode::setSingle) &&
+                       !(f.plan && f.plan->filtersPastFirstByte())) {
                 f.starts = true;
                 for (int32_t b = 0; b < 256; ++b) f.startTable[b] = f.first->has(uint32_t(b));
             } else if (f.kind == PXFastNode::stringSet && !(f.plan && f.plan->filtersPastFirstByte())) {

@@ -126,6 +126,7 @@ inline int32_t fastMatch(const PXFastNode& f, PXPattern& m, IXXINBUF& buffer, XX
             if (p < count && !f.first->has(data[p])) {
                 m.tailSet = nullptr;
                 m.tailCount = 0;
+                m.failSkip = 1;
                 return -1;
             }
             break;
@@ -134,6 +135,7 @@ inline int32_t fastMatch(const PXFastNode& f, PXPattern& m, IXXINBUF& buffer, XX
             if (int64_t(p) + f.min <= count) {
                 m.tailSet = nullptr;
                 m.tailCount = 0;
+                m.failSkip = 1;
                 for (int32_t k = 0; k < f.min; ++k)
                     if (!f.first->has(data[p + k])) return -1;
                 m.tailSet = f.first;

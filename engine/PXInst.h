@@ -11,6 +11,8 @@ class IPXEngine;
 
 class PXInst : public XXINST {
 public:
+    PXInst() { scanContext_ = true; }
+
     bool debug = false;             // call the host back after every node's actions
     bool trace = false;             // write the HTML trace
     IPXEngine* engine = nullptr;    // the engine serving the run

@@ -141,12 +141,14 @@ int32_t PXEngine::search(PXNode& start, const PXFastNode* fast, XXINBUF* plain, 
     const PXSearchPlan* plan = plain && fast ? fast->plan : nullptr;
     // Runs that need a link are passed over only while no one watches each node's match.
     const bool skipRuns = plain && fast && fast->runsNeedALink && !run.trace && !run.debug;
+    // The stream offset up to which the plan's skip would leave the position where it is.
+    int64_t quietUntil = -1;
     for (uint32_t tries = 1;; ++tries) {
         // Positions that certainly fail are passed over only while nothing has failed yet:
         // after a failure the plain search stops at the next failed attempt.
         if (skipRuns && !buffer.failed()) {
             position = skipUnlinkedRuns(*fast, plain->bytes(), plain->getCount(), position);
-        } else if (plan && !buffer.failed()) {
+        } else if (plan && !buffer.failed() && plain->getBaseOffset() + position > quietUntil) {
             // A short gap is passed in place; a long one goes to the plan's skip.
             const unsigned char* data = plain->bytes();
             const int32_t count = plain->getCount();
@@ -157,13 +159,18 @@ int32_t PXEngine::search(PXNode& start, const PXFastNode* fast, XXINBUF* plain, 
                     ++position;
                     ++gap;
                 }
-            if (!fast->starts || gap == 8 || position > count - fast->startNeed)
-                position = skipPositions(*plan, data, count, position);
+            if (!fast->starts || gap == 8 || position > count - fast->startNeed) {
+                int32_t quiet = position;
+                position = skipPositions(*plan, data, count, position, &quiet);
+                quietUntil = plain->getBaseOffset() + quiet;
+            }
         }
         const int32_t length = fast ? fastMatch(*fast, m, buffer, plain, position) : m.match(buffer, position);
         if (length >= 0) return length;
         if (buffer.failed()) return -1;
-        position += step;
+        // The starts that must fail as this one did are passed over too (the plain search,
+        // kept for comparison, tries every one).
+        position += fastSearch_ ? step * m.failSkip : step;
         // A matcher that reads nothing (a node group without nodes) never runs into the end
         // of the input: the search ends once it has stepped past the last byte.
         if (!buffer.iChk(position - 1, 1)) return -1;

@@ -115,6 +115,11 @@ PXSearchPlan planForPattern(PatternSet& p) {
             return plan;
         }
     }
+    if (PXRequiredPlan required = makeRequiredPlan(*form); required.width > 0) {
+        plan.kind = PXSearchPlan::required;
+        plan.requiredUnit = std::move(required);
+        return plan;
+    }
     if (const auto* s8 = dynamic_cast<const PXSet8*>(first.checker)) {
         plan.kind = PXSearchPlan::setRun;
         plan.set8 = s8;
@@ -311,9 +316,17 @@ int32_t skipSetSequence(const PXSearchPlan& plan, const unsigned char* data, int
 
 PXSearchPlan makeSearchPlan(PXNode& node) { return planForMatcher(node.matcher(), 0); }
 
-int32_t skipPositions(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p) {
+int32_t skipPositions(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p,
+                      int32_t* quietUntil) {
+    if (quietUntil) *quietUntil = p;
     if (!data || p < 0) return p;
     switch (plan.kind) {
+    case PXSearchPlan::required: {
+        int32_t quiet = p;
+        const int32_t q = skipToRequired(plan.requiredUnit, data, count, p, quiet);
+        if (quietUntil) *quietUntil = quiet;
+        return q;
+    }
     case PXSearchPlan::literal: return skipLiteral(plan, data, count, p);
     case PXSearchPlan::wideLiteral: return skipWideLiteral(plan, data, count, p);
     case PXSearchPlan::firstBytes: return skipFirstBytes(plan, data, count, p);

@@ -14,6 +14,8 @@
 //   set sequence a pattern whose leading elements repeat a fixed number of times: every
 //                match has known sets at its first bytes; the most selective one is looked
 //                for first (memchr when it is a single byte), then the others checked;
+//   required     a pattern with a later element that needs a rare unit no element before it
+//                can take: found forward, then the start found backward (PXSearchRequired.h);
 //   set run      a pattern whose first element needs m >= 1 members of an 8-bit or 16-bit
 //                set: when the unit m - 1 units ahead is no member, none of the m positions
 //                up to it can match (the classic skip), otherwise the run is checked back.
@@ -34,11 +36,12 @@
 #include <vector>
 
 #include "definitions/PXSet.h"
+#include "engine/PXSearchRequired.h"
 
 class PXNode;
 
 struct PXSearchPlan {
-    enum Kind : uint8_t { none, literal, wideLiteral, firstBytes, setRun, setSequence };
+    enum Kind : uint8_t { none, literal, wideLiteral, firstBytes, setRun, setSequence, required };
     Kind kind = none;
     int32_t step = 1;                        // 2 for a wide start node
     // literal, wide literal
@@ -55,7 +58,7 @@ struct PXSearchPlan {
     // of that hash (empty: not used)
     std::vector<uint64_t> quads;
     // More than the first byte decides where a match may start.
-    bool filtersPastFirstByte() const { return !pairs.empty() || !quads.empty(); }
+    bool filtersPastFirstByte() const { return !pairs.empty() || !quads.empty() || kind == required; }
     // set run
     const PXSet8* set8 = nullptr;
     const PXSet16* set16 = nullptr;
@@ -66,6 +69,8 @@ struct PXSearchPlan {
     std::vector<const PXSet8*> sequence;
     int32_t pivot = 0;
     int32_t pivotByte = -1;
+    // required
+    PXRequiredPlan requiredUnit;
 };
 
 // 16 bits of a hash of four bytes read as one word.
@@ -76,8 +81,10 @@ PXSearchPlan makeSearchPlan(PXNode& node);
 
 // The first position q >= p (q - p a multiple of the plan's step) that the plain search
 // must try: a position that may match, or one whose bytes reach past `count`, the bytes of
-// the window at `data`.
-int32_t skipPositions(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p);
+// the window at `data`. When `quietUntil` is given it is set to the position up to which a
+// later call from a position at or after the result would return that position unchanged.
+int32_t skipPositions(const PXSearchPlan& plan, const unsigned char* data, int32_t count, int32_t p,
+                      int32_t* quietUntil = nullptr);
 
 // Plans by node, made on first use and dropped whenever the definition is prepared again.
 class PXSearchPlans {

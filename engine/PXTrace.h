@@ -42,16 +42,22 @@ private:
 // its base offset is restored afterwards. A byte that cannot be read stops the copy and
 // logs "Input buffer closed"; false then.
 
+// The `length` bytes from stream offset `start` where the buffer's window holds them all,
+// read in place; null when they are not all in the window (or there are none).
+inline const unsigned char* matchedBytesInPlace(IXXINBUF& buffer, int64_t start, int64_t length) {
+    if (length <= 0) return nullptr;
+    const int64_t base = buffer.getBaseOffset() < 0 ? 0 : buffer.getBaseOffset();
+    const int64_t p = start - base;
+    if (p < 0 || p > INT32_MAX || !buffer.holds(int32_t(p), length)) return nullptr;
+    return buffer.bytes() + p;
+}
+
 template <typename Put>
 bool copyMatchedBytes(IXXINBUF& buffer, int64_t start, int64_t length, Put put) {
     if (length <= 0) return true;
-    if (auto* plain = dynamic_cast<XXINBUF*>(&buffer)) {
-        const int64_t base = plain->getBaseOffset() < 0 ? 0 : plain->getBaseOffset();
-        if (plain->isLoaded() && start >= base && start + length <= base + plain->getCount()) {
-            const unsigned char* at = plain->data() + (start - base);
-            for (int64_t i = 0; i < length; ++i) put(at[i]);
-            return true;
-        }
+    if (const unsigned char* at = matchedBytesInPlace(buffer, start, length)) {
+        for (int64_t i = 0; i < length; ++i) put(at[i]);
+        return true;
     }
     const int64_t saved = buffer.getBaseOffset();
     bool complete = true;

@@ -73,6 +73,8 @@ public:
         if (*p >= fastLo_ && int64_t(*p) + n <= fastHi_) return true;
         return iChkReload(p, n);
     }
+    // Whether n bytes at p are held now, without moving the window (no call).
+    bool holds(int32_t p, int64_t n) const { return p >= fastLo_ && int64_t(p) + n <= fastHi_; }
     // The bytes held, without a call; valid after a successful iChk.
     const unsigned char* bytes() const { return fastData_; }
     unsigned char byteAt(int32_t p) const { return fastData_[p]; }

@@ -48,6 +48,11 @@ public:
     virtual bool haltAtLeast(int32_t n) const { return getHalt() >= n; }
 
     int32_t elapsed() const { return elapsed_; }
+    // Whether this is a scan's run context (set by it; actions reach it without a type query).
+    bool isScanContext() const { return scanContext_; }
+
+protected:
+    bool scanContext_ = false;
 
 private:
     bool running_ = false;

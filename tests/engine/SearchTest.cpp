@@ -5,57 +5,13 @@
 #include <random>
 
 #include "engine/PXSearch.h"
-#include "tests/engine/EngineFixture.h"
+#include "tests/engine/DifferentialFixture.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-class SearchTest : public EngineTest {
+class SearchTest : public DifferentialTest {
 protected:
-    std::vector<int64_t> starts;
-
-    static void record(int32_t, const char*, const char*, int32_t, const char*, int64_t start, int32_t, IXXINBUF*,
-                       void* user) {
-        static_cast<SearchTest*>(user)->starts.push_back(start);
-    }
-
-    // Every node gets the node's text out and its start recorded.
-    void observe(PXNode* n) {
-        emit(n);
-        act(n, "Append to", {"", "|", ""});
-        act(n, "ExeUDF", {"1"});
-    }
-
-    // The matches of one scan: texts and starts.
-    std::string scanWith(const std::string& input, bool fast, int32_t window, const TempDir& dir) {
-        engine.setFastSearch(fast);
-        engine.setUp(this, &sources, &dests);
-        engine.setCallback(record);
-        dests.dests.clear();
-        starts.clear();
-        std::unique_ptr<XXINBUF> buffer;
-        XXSTREAM stream;
-        if (window == 0) {
-            auto memory = std::make_unique<XXMEMBUF>();
-            memory->setData(input.data(), int64_t(input.size()));
-            buffer = std::move(memory);
-        } else {
-            const std::string path = dir.write("in.bin", input);
-            EXPECT_TRUE(stream.open(path.c_str(), XXSTREAM::readRaw));
-            buffer = std::make_unique<XXINBUF>(window);
-            buffer->setKeepSize(window / 4);
-            buffer->setStream(&stream);
-        }
-        run.buffer = buffer.get();
-        engine.phase(1, run);
-        engine.scanStream(run);
-        engine.phase(6, run);
-        run.buffer = nullptr;
-        std::string seen = dests.out() + "@";
-        for (int64_t s : starts) seen += std::to_string(s) + ",";
-        return seen;
-    }
-
     // Random inputs over `alphabet` compared fast against plain, in memory and in windows.
     void compare(const std::string& alphabet, int32_t rounds = 150) {
         ASSERT_EQ(prepare(), 2) << joined(errors());
@@ -131,6 +87,35 @@ TEST_F(SearchTest, PatternStartingWithASixteenBitSet) {
     pattern("P", {{"W", 2, 4}});
     observe(refNode(main(), "P"));
     compare(std::string("ab\0\1x", 5));
+}
+
+// A later element needs a unit no earlier element can take: found forward, the start found
+// backward. Bounded first elements also stop the skip over starts inside a failed run.
+TEST_F(SearchTest, PatternWithARequiredLaterUnit) {
+    set8("L", {{'a', 'c'}});
+    set8("@", {{'@', -1}});
+    set8(".", {{'.', -1}});
+    pattern("E", {{"L", 1, 1000}, {"@", 1, -1}, {"L", 1, 1000}, {".", 1, -1}, {"L", 1, 3}});
+    pattern("F", {{"L", 2, 4}, {"@", 1, 2}, {"L", 0, 2}});
+    PXNode* e = refNode(main(), "E");
+    PXNode* f = refNode(main(), "F");
+    observe(e);
+    observe(f);
+    link(e, f);
+    compare("abc@. ", 300);
+    EXPECT_EQ(makeSearchPlan(*e).kind, PXSearchPlan::required);
+    main().setNode1(f);
+    compare("aaaaab@.", 300);
+}
+
+TEST_F(SearchTest, WidePatternWithARequiredLaterUnit) {
+    set16("L", {{'a', 'b'}, {0x140, 0x141}});
+    set16("@", {{'@', -1}});
+    pattern("E", {{"L", 1, 1000}, {"@", 1, -1}, {"L", 1, 2}});
+    PXNode* e = refNode(main(), "E");
+    observe(e);
+    compare(std::string("ab\0\0\1@@", 7), 300);
+    EXPECT_EQ(makeSearchPlan(*e).kind, PXSearchPlan::required);
 }
 
 TEST_F(SearchTest, NodeGroupStartNode) {
