@@ -156,14 +156,24 @@ bool fileTimes(int fd, FileTimes& out) {
 }
 
 int64_t fileTimeNow() {
+    const int64_t now = fileTimeFine();
+    waitForFileClock(now);
+    return now;
+}
+
+int64_t fileTimeFine() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
-    const int64_t now = nanosOf(ts);
+    return nanosOf(ts);
+}
+
+void waitForFileClock(int64_t time) {
     // The coarse clock lags the fine one by up to a tick, and its ticks land late on a busy
-    // or virtual machine; wait until it has passed `now`, so every later stamp is after it.
+    // or virtual machine; wait until it has passed `time`, so every later stamp is after it.
     for (;;) {
+        timespec ts{};
         clock_gettime(CLOCK_REALTIME_COARSE, &ts);
-        if (nanosOf(ts) > now) return now;
+        if (nanosOf(ts) > time) return;
         const timespec pause{0, 100000};
         nanosleep(&pause, nullptr);
     }

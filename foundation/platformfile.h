@@ -61,6 +61,11 @@ bool fileTimes(int fd, FileTimes& out);
 // ticks coarsely, or from the fine clock once a stamp has been looked at; so this is the
 // fine clock's time, returned once the coarse clock has passed it (a few milliseconds).
 int64_t fileTimeNow();
+// The same time without the wait: it splits stamps cleanly only for files made after
+// waitForFileClock(time) has returned (a caller that makes no file in between can do other
+// work while the coarse clock catches up).
+int64_t fileTimeFine();
+void waitForFileClock(int64_t time);
 
 // Local calendar time of `time`, "%04d-%02d-%02d %02d:%02d:%02d" or, without `withTime`,
 // "%04d-%02d-%02d"; "" when it cannot be converted.

@@ -229,4 +229,12 @@ XXSTRING PXClient::formText(const XXGRID& grid, int32_t col) {
     return XXSTRING();
 }
 
-void PXClient::takeRunStartTime() { runStartTime_ = fileTimeNow(); }
+void PXClient::takeRunStartTime() {
+    runStartTime_ = fileTimeFine();
+    runStartSettled_ = false;
+}
+
+void PXClient::settleRunStartTime() {
+    if (!runStartSettled_) waitForFileClock(runStartTime_);
+    runStartSettled_ = true;
+}

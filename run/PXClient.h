@@ -151,7 +151,11 @@ public:
     // The same, fixed when the last run ended.
     int32_t lastRunFailures() const { return failures_; }
     int64_t runStartTime() const { return runStartTime_; }
+    // Notes the run's start time without waiting for the file clock; settleRunStartTime
+    // waits, if still needed, before the run can first make a file (files made after it are
+    // stamped later than the start, so the bypass rule can tell them apart).
     void takeRunStartTime();
+    void settleRunStartTime();
     // The client's own grids (option grids, then input grids), in definition-file order.
     const ALIST<XXGRID>& ownGrids() const { return ownGrids_; }
     // Input grids of the scanners join the client's grids (before init).
@@ -232,6 +236,7 @@ private:
     XXLIB extensionLib_;
     XXSTRING runMessage_;
     int64_t runStartTime_ = 0;
+    bool runStartSettled_ = true;
     int32_t logWritesAtStart_ = 0;
     int32_t failures_ = 0;
     bool nested_ = false;          // runs as a pre- or post-processor of another client

@@ -131,7 +131,10 @@ void PXClient::runBegin(PXInst& run) {
     run.matchCount = 0;
     run.engine = engine_;
     runMessage_ = "";
+    // Preparation made no file; pre-processors, the database and pre-run actions may.
+    settleRunStartTime();
     preRunHook(run);
+    settleRunStartTime();
     connectDatabase(true);
     if (engine_) engine_->phase(1, run);
 }

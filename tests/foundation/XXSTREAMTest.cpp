@@ -380,7 +380,9 @@ TEST(XXSTREAMTimes, RunStartSplitsFilesWrittenJustBeforeAndJustAfter) {
         (void)look.createdAfter(0);
         look.close();
         dir.write("before.txt", "again");
-        const int64_t runStart = fileTimeNow();
+        // Odd rounds take the time first and wait for the file clock afterwards.
+        int64_t runStart = round % 2 ? fileTimeFine() : fileTimeNow();
+        if (round % 2) waitForFileClock(runStart);
         const std::string after = dir.write("after" + std::to_string(round) + ".txt", "x");
         XXSTREAM a, b;
         ASSERT_TRUE(a.open(before.c_str(), XXSTREAM::readRaw));
