@@ -131,9 +131,9 @@ void PXClient::runBegin(PXInst& run) {
     run.matchCount = 0;
     run.engine = engine_;
     runMessage_ = "";
-    // Preparation made no file; pre-processors, the database and pre-run actions may.
-    settleRunStartTime();
     preRunHook(run);
+    // Preparation made no file. Pre-processors take the start time again after their files;
+    // the database and pre-run actions may make files, so the file clock must pass it first.
     settleRunStartTime();
     connectDatabase(true);
     if (engine_) engine_->phase(1, run);
