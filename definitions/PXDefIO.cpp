@@ -278,7 +278,10 @@ bool PXDefIO::loadGraphs(PXGraphs& graphs) {
         const XXSTRING path = graphPath(name);
         XXSTREAM file;
         if (!file.open(path, readText)) {
-            unopened.emplace_back(path.text());
+            // Each path is named after the row that names its group, so that it can be mended.
+            const XXROW* row = graphs.row(i);
+            const XXSTRING place = filePlace(graphs.main.file.view(), row ? row->line : 0);
+            unopened.emplace_back(std::string(place.text()) + path.text());
             continue;
         }
         graphIO.begin(graph);

@@ -61,7 +61,8 @@ public:
     bool load(const char* path);
 
     // Loads the graph of every node group whose graph is still empty from its file. False when
-    // a file could not be opened (all such paths reported together).
+    // a file could not be opened (all such paths reported together, each after the file and
+    // line of the row that names its group).
     bool loadGraphs(PXGraphs& graphs);
     // The file of node group `name`: the definition file's directory, the name ("\" taken
     // as "/"), "." and the graph extension.

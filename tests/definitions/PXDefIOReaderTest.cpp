@@ -240,7 +240,8 @@ TEST(PXDefIOReader, UnopenableNodeGroupFilesReportedOnce) {
                                  "!\"Counters\" \"C\" 1\r\n"));
     ASSERT_EQ(sink.errors.size(), 1u);
     EXPECT_EQ(sink.errors[0],
-              "Unable to open:\n" + dir.file("Missing1.QXG") + "\n" + dir.file("sub/Missing2.QXG") + "\n");
+              "Unable to open:\n" + place(dir, 2) + dir.file("Missing1.QXG") + "\n" + place(dir, 5) +
+                  dir.file("sub/Missing2.QXG") + "\n");
     PXGraphs& groups = r.definition.nodeGroups;
     ASSERT_EQ(groups.groupCount(), 4);
     for (int32_t i = 0; i < 4; ++i) ASSERT_NE(groups.groupIfAny(i), nullptr);

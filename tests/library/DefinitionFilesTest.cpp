@@ -47,7 +47,8 @@ protected:
                                      "NodeAction 0 Appendto \"O\" \"a;\" \"\"\r\n"
                                      "NodeAction 0 Appendto \"Nowhere\" \"\" \"\"\r\n"
                                      "Node 1 1 1 0 0\r\n"
-                                     "NodePattern 1 \"G\"\r\n");
+                                     "NodePattern 1 \"G\"\r\n"
+                                     "!\"NodeGroup\" \"Gone\" \"\"\r\n");
         dir.write("in.txt", "agxa");
     }
 
@@ -94,6 +95,7 @@ TEST_F(DefinitionFiles, MistakesNameTheirFileAndLineAndStopTheRunUnlessForced) {
         "quilrun: Servers.QXD:6: Definition file: Node 9 not found\n",
         "quilrun: Servers.QXD:9: Invalid input (Action: Apendto)\n",
         "quilrun: G.QXG:6: Invalid input (Action: Retrun)\n",
+        "quilrun: Unable to open:\nquilrun: Servers.QXD:14: Gone.QXG\n",
     };
     ProcessResult r = quilrun({"-q", "Servers", "in.txt"});
     EXPECT_EQ(r.status, 1);
