@@ -286,6 +286,22 @@ int32_t Xmitter::doIt(XXINST* context, PXNode* node) {
             variable = nullptr;
         }
     }
+    // The source's value is read before anything is written: when it is the target itself
+    // ("Send to V" from V, or with a prefix), clearing or extending the target first would
+    // lose or double it.
+    XXFLD* value = sourceVar;
+    if (sourceClient) {
+        sourceClient->update();
+        value = sourceClient;
+    }
+    std::vector<unsigned char> before;
+    const unsigned char* valueBytes = value ? value->getBytes() : nullptr;
+    const int32_t valueCount = value ? value->getByteCount() : 0;
+    if (value && value == variable) {
+        before.assign(valueBytes, valueBytes + valueCount);
+        valueBytes = before.data();
+    }
+
     // 2. Send to starts the variable afresh.
     if (send && variable) variable->clear();
     Writer out(e->dests(), index, variable, send != 0);
@@ -300,20 +316,11 @@ int32_t Xmitter::doIt(XXINST* context, PXNode* node) {
     }
 
     // 4. The source's value.
-    XXFLD* value = sourceVar;
-    if (sourceClient) {
-        sourceClient->update();
-        value = sourceClient;
-    }
     if (value) {
-        const int32_t n = value->getByteCount();
-        const unsigned char* bytes = value->getBytes();
-        if (!wideKind) {
-            out.bytes(bytes, n);
-        } else if (value->isWide()) {
-            out.bytes(bytes, n);   // already 16-bit text
+        if (!wideKind || value->isWide()) {
+            out.bytes(valueBytes, valueCount);   // narrow, or already 16-bit text
         } else {
-            out.wide(wideOf(bytes, n));
+            out.wide(wideOf(valueBytes, valueCount));
         }
     } else if (sourceSet) {
         const int32_t last = sourceSet->lastMatched;

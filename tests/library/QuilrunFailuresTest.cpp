@@ -163,6 +163,26 @@ TEST_F(QuilrunFailures, OutputFoldersAreMadeAndOutputsThatCannotBeWrittenEndWith
     }
 }
 
+TEST_F(QuilrunFailures, AVariableSentOrAppendedToItselfKeepsItsValue) {
+    // At each of two matches: Keep is sent to itself, Tag to itself after a prefix, and Seen
+    // appended to itself after a prefix. The source is read before the target changes.
+    dir.write("Self.QXD",
+              "Quillon Version 2.82\n!\"Logname\" \"run.log\" 0\n"
+              "!\"Outputstreams\" \"Hits\" \"hits.txt\" 0\n"
+              "!\"Variables\" \"Keep\" \"String\" \"k\" 0\n!\"Variables\" \"Tag\" \"String\" \"t\" 0\n"
+              "!\"Variables\" \"Seen\" \"String\" \"s\" 0\n"
+              "!\"Post-runActions\" \"Append to\" \"Hits\" \"\" \"Keep\"\n"
+              "!\"Post-runActions\" \"Append to\" \"Hits\" \"|\" \"Tag\"\n"
+              "!\"Post-runActions\" \"Append to\" \"Hits\" \"|\" \"Seen\"\n"
+              "Node 0 40 60 96 24\nNodeAttribute 0 Start\nNodeString 0 \"ALERT\"\n"
+              "NodeAction 0 Sendto \"Keep\" \"\" \"Keep\"\nNodeAction 0 Sendto \"Tag\" \"<\" \"Tag\"\n"
+              "NodeAction 0 Appendto \"Seen\" \"+\" \"Seen\"\n");
+    dir.write("in.txt", alerts("a", 2));
+    const ProcessResult r = quilrun({"-q", "Self", "in.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TempDir::read(dir.file("hits.txt")), "k|<<t|s+s+s+s");
+}
+
 TEST_F(QuilrunRows, RowsTheDatabaseRefusesEndWithFiveAndTheOthersAreWritten) {
     dir.write("in.txt", "ALERT one\nALERT refused two\nALERT three\nALERT refused four\n");
     writeExtract(dir, "Extract", extract([&](Extract& e) { e.database = dsn; }));
