@@ -2,6 +2,7 @@
 #include "builder/PXRunControl.h"
 
 #include <chrono>
+#include <cstdio>
 #include <utility>
 
 #include "foundation/XXSTRING.h"
@@ -29,7 +30,7 @@ PXRunControl::~PXRunControl() {
     if (worker_.joinable()) worker_.join();
 }
 
-bool PXRunControl::start(Body body, std::string description) {
+bool PXRunControl::start(Body body, std::string description, Counter counter) {
     if (worker_.joinable()) {
         if (!finished()) return false;
         worker_.join();
@@ -38,6 +39,9 @@ bool PXRunControl::start(Body body, std::string description) {
     description_ = std::move(description);
     status_.clear();
     error_.clear();
+    postProgress("");
+    counter_ = std::move(counter);
+    started_ = std::chrono::steady_clock::now();
     givenUp_ = false;
     box_.open();
     finished_.store(false, std::memory_order_release);
@@ -108,9 +112,40 @@ void PXRunControl::postProgress(std::string text) {
     progress_ = std::move(text);
 }
 
-std::string PXRunControl::takeProgress() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::exchange(progress_, std::string());
+std::string PXRunControl::progress() const {
+    std::string message;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        message = progress_;
+    }
+    if (!counter_) return message;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    const std::string counts = progressText(counter_(), seconds);
+    return message.empty() ? counts : counts + "   " + message;
+}
+
+namespace {
+
+// A number of bytes in the largest unit that keeps it at 1 or more: "512 bytes", "1.5 MB".
+std::string byteText(double bytes) {
+    static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
+    if (bytes < 1024) return std::to_string(int64_t(bytes)) + " bytes";
+    int unit = -1;
+    while (bytes >= 1024 && unit < 3) {
+        bytes /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", bytes, kUnits[unit]);
+    return text;
+}
+
+}  // namespace
+
+std::string PXRunControl::progressText(Counts counts, double seconds) {
+    std::string text = std::to_string(counts.files) + (counts.files == 1 ? " file   " : " files   ") + byteText(double(counts.bytes));
+    if (seconds > 0) text += "   " + byteText(double(counts.bytes) / seconds) + "/s";
+    return text;
 }
 
 PXRunControl::State PXRunControl::state() const {

@@ -16,10 +16,14 @@
 //     client. Destroying the control waits for it.
 // A Stop pressed before the run has reset its halt level still stops it: the run context
 // keeps the level at 2 once Stop was asked for.
+// While the run goes on, the user interface shows its progress a few times a second: the
+// files and bytes that the run's counters (read on the user-interface thread, never sent
+// by the worker) have reached, the rate since the start, and the run's latest message.
 // Tests: tests/builder/RunControlTest.cpp.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -44,13 +48,24 @@ public:
     // The run itself, given the run context. It returns the run status text.
     using Body = std::function<std::string(PXInst&)>;
 
+    // How far a run has come.
+    struct Counts {
+        int64_t files = 0;
+        int64_t bytes = 0;
+    };
+    // Reads the run's counters; called on the user-interface thread while the run goes on.
+    using Counter = std::function<Counts()>;
+
     PXRunControl() = default;
     ~PXRunControl();
     PXRunControl(const PXRunControl&) = delete;
     PXRunControl& operator=(const PXRunControl&) = delete;
 
     // Starts a run; false when one is still going on (or a given-up one has not ended).
-    bool start(Body body, std::string description);
+    // `counter`, when given, tells the progress how far the run has come.
+    bool start(Body body, std::string description, Counter counter = {});
+    // Shortens the wait for a run that ignores Stop (countdown and timer step in ms).
+    void setStopLimit(int32_t countdownMs, int32_t stepMs) { box_.setTiming(countdownMs, stepMs); }
     // The user pressed Stop.
     void stop();
     // One tick of the stop box's timer; true when the countdown ran out and the run was given
@@ -66,11 +81,15 @@ public:
 
     // Whether the caller is the worker thread of the run.
     bool onWorker() const { return std::this_thread::get_id() == workerId_.load(); }
-    // A status text from the worker (its messages during the run); the user interface takes
-    // the latest with takeProgress() on each timer tick.
+    // A status text from the worker (its messages during the run); the latest one is part of
+    // the progress.
     void postProgress(std::string text);
-    // The latest status text posted since the last call, or "" when none.
-    std::string takeProgress();
+    // The status line of the run under way: its counts and rate (when it has a counter),
+    // then its latest message.
+    std::string progress() const;
+    // "3 files   1.5 MB   750.0 KB/s": the counts, and the rate over `seconds` when more
+    // than none have passed.
+    static std::string progressText(Counts counts, double seconds);
 
     State state() const;
     bool busy() const { return worker_.joinable(); }
@@ -94,10 +113,12 @@ private:
     std::string description_;
     std::atomic<bool> finished_{true};
     bool givenUp_ = false;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable done_;
     // Written by the worker before `finished_`, read after it.
     std::string status_;
     std::string error_;
     std::string progress_;      // guarded by mutex_
+    Counter counter_;
+    std::chrono::steady_clock::time_point started_;
 };

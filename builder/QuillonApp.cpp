@@ -219,12 +219,17 @@ void QuillonApp::viewOutput(int32_t index) {
 }
 
 void QuillonApp::run(int32_t inputKind) {
+    // Files are counted as the file scanner reads them; other inputs show their messages.
+    PXRunControl::Counter counter;
+    inputs.inputKind = inputKind;
+    if (!runControl_.busy() && inputs.resolvedKind() == MFClient::fileInput)
+        counter = [this] { return PXRunControl::Counts{inputs.files.filesVisited.load(), inputs.files.bytesRead.load()}; };
     const bool started = runControl_.start(
         [this, inputKind](PXInst& inst) {
             runKind(inst, inputKind);
             return std::string(runMessage().text());
         },
-        runDescription(inputKind));
+        runDescription(inputKind), std::move(counter));
     if (!started) {
         view_.error("A run is still going on: " + runControl_.description());
         return;

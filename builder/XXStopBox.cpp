@@ -1,6 +1,11 @@
 // The stop box's countdown and text.
 #include "builder/XXStopBox.h"
 
+void XXStopBox::setTiming(int32_t countdownMs, int32_t stepMs) {
+    countdownMs_ = countdownMs > 0 ? countdownMs : kCountdownMs;
+    stepMs_ = stepMs > 0 ? stepMs : kStepMs;
+}
+
 void XXStopBox::open() {
     stopping_ = false;
     remainingMs_ = 0;
@@ -8,12 +13,12 @@ void XXStopBox::open() {
 
 void XXStopBox::stop() {
     stopping_ = true;
-    remainingMs_ = kCountdownMs;
+    remainingMs_ = countdownMs_;
 }
 
 bool XXStopBox::tick() {
     if (!stopping_) return false;
-    remainingMs_ -= kStepMs;
+    remainingMs_ -= stepMs_;
     return remainingMs_ <= 0;
 }
 

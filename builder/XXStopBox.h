@@ -4,7 +4,8 @@
 // seconds, counted down by a timer of one second; the box then reads " Stopping ... ", and
 // " Stopping 5 ... " down to " Stopping 1 ... " once five seconds or fewer remain. When the
 // countdown runs out the run has ignored Stop: the box ends and the run is given up. Every
-// press of Stop starts the countdown again.
+// press of Stop starts the countdown again. The countdown and its step may be shortened
+// (setTiming), so that a test need not wait ten seconds for a run that ignores Stop.
 // Tests: tests/builder/RunControlTest.cpp.
 #pragma once
 
@@ -18,6 +19,10 @@ public:
     static constexpr int32_t kTimerId = 111;
     // From this many seconds on the remaining time is shown.
     static constexpr int32_t kShownSeconds = 5;
+
+    // The length of the countdown and the timer step, both in milliseconds.
+    void setTiming(int32_t countdownMs, int32_t stepMs);
+    int32_t stepMs() const { return stepMs_; }
 
     // The box is shown: not stopping, no countdown.
     void open();
@@ -33,4 +38,6 @@ public:
 private:
     bool stopping_ = false;
     int32_t remainingMs_ = 0;
+    int32_t countdownMs_ = kCountdownMs;
+    int32_t stepMs_ = kStepMs;
 };

@@ -8,6 +8,45 @@
 #include "run/FileGridIterator.h"
 #include "run/PXClient.h"
 
+namespace {
+
+// The window over the files of a scan. Each fill that reaches past the furthest byte read so
+// far in the file adds the difference to the scan's byte count.
+class CountingBuffer : public XXINBUF {
+public:
+    explicit CountingBuffer(std::atomic<int64_t>& total) : total_(total) {}
+    // The next file is read from its beginning.
+    void nextFile() { furthest_ = 0; }
+    int32_t load() override {
+        const int32_t n = XXINBUF::load();
+        count();
+        return n;
+    }
+    bool iChkReload(int32_t p, int32_t n) override {
+        const bool ok = XXINBUF::iChkReload(p, n);
+        count();
+        return ok;
+    }
+    bool iChkReload(int32_t* p, int32_t n) override {
+        const bool ok = XXINBUF::iChkReload(p, n);
+        count();
+        return ok;
+    }
+
+private:
+    void count() {
+        const int64_t base = getBaseOffset();
+        if (base < 0 || base + getCount() <= furthest_) return;
+        total_.fetch_add(base + getCount() - furthest_, std::memory_order_relaxed);
+        furthest_ = base + getCount();
+    }
+
+    std::atomic<int64_t>& total_;
+    int64_t furthest_ = 0;
+};
+
+}  // namespace
+
 FileScanner::FileScanner(PXClient& client) : client_(client) {
     PXClientChoosers choosers;
     choosers.fileName = client.fieldHelper(0);
@@ -21,7 +60,9 @@ FileScanner::FileScanner(PXClient& client) : client_(client) {
 
 int32_t FileScanner::scan(PXInst& run) {
     XXSTREAM input;
-    XXINBUF buffer;
+    filesVisited = 0;
+    bytesRead = 0;
+    CountingBuffer buffer(bytesRead);
     buffer.setStream(&input);
     IXXINBUF* const previousBuffer = run.buffer;
     IXXINBUF* const previousSource = client_.inputBufferSource().buffer();
@@ -53,6 +94,7 @@ int32_t FileScanner::scan(PXInst& run) {
                 client_.destinations().notifyAll(2, it.spec(), path);
                 // Taken first: the scan closes the stream when it ends.
                 bytes = input.fileSize();
+                buffer.nextFile();
                 if (IPXEngine* engine = client_.engine()) engine->scanStream(run);
             }
             input.close();
@@ -60,6 +102,7 @@ int32_t FileScanner::scan(PXInst& run) {
             client_.cannotOpen(path);
         }
         ++count;
+        filesVisited.fetch_add(1, std::memory_order_relaxed);
         if (fileDone) fileDone(path, bytes);
     }
 

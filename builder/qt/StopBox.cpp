@@ -11,8 +11,9 @@
 
 namespace {
 
-// How often the box looks whether the run has ended and takes its messages.
+// How often the box looks whether the run has ended, and how often it shows the progress.
 constexpr int kPollMs = 50;
+constexpr int kProgressMs = 250;
 
 // Escape and the window's close button mean Stop: the box only ends with the run.
 class Box : public QDialog {
@@ -46,7 +47,7 @@ void run(PXRunControl& control, QWidget* parent, const std::function<void(const 
     layout->addWidget(stop);
 
     QTimer countdown;
-    countdown.setInterval(XXStopBox::kStepMs);
+    countdown.setInterval(control.box().stepMs());
     QObject::connect(stop, &QPushButton::clicked, &box, [&] {
         control.stop();
         text->setText(QString::fromStdString(control.box().text()));
@@ -62,11 +63,14 @@ void run(PXRunControl& control, QWidget* parent, const std::function<void(const 
     });
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &box, [&] {
-        const std::string progress = control.takeProgress();
-        if (!progress.empty() && status) status(progress);
         if (control.finished()) box.accept();
     });
     poll.start(kPollMs);
+    QTimer progress;
+    QObject::connect(&progress, &QTimer::timeout, &box, [&] {
+        if (status) status(control.progress());
+    });
+    progress.start(kProgressMs);
     box.onReject = [stop] { stop->click(); };
     box.exec();
 }
