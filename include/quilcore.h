@@ -21,7 +21,8 @@
  *   - The library does not synchronise calls. The flat functions share one client and must
  *     not be called from two threads at once; each NewQN01 client must be used by one
  *     thread at a time. A run happens entirely on the calling thread, and so do the
- *     callback's calls for it.
+ *     callback's calls for it, but one: the note that a run waits for a database another
+ *     program holds locked comes from a helper thread while the run's thread waits.
  *
  * The header is plain C99 and C++; link with -lquilcore or load the library with dlopen
  * (every function is exported under the name declared here).

@@ -153,6 +153,7 @@ int32_t Destinations::closeAll() {
             d->reset();
         }
     }
+    dbWait_.finish();
     return 2;
 }
 
@@ -168,7 +169,9 @@ void Destinations::logDBMessages() {
 bool Destinations::commitRows() {
     if (!db_ || rowTables_.empty()) return true;
     bool committed = true;
+    dbWait_.begin(sourceName_);
     for (int32_t table : rowTables_) committed = db_->closeTable(table) == 1 && committed;
+    dbWait_.end();
     rowTables_.clear();
     if (!committed) {
         ++record_.failures;
@@ -182,7 +185,10 @@ bool Destinations::commitRows() {
 
 int32_t Destinations::event(int32_t kind, int32_t table) {
     if (kind == 4 && db_) {
-        if (db_->rowOut(table) == 0) {
+        dbWait_.begin(sourceName_);
+        const bool written = db_->rowOut(table) != 0;
+        dbWait_.end();
+        if (!written) {
             ++record_.failures;
             if (refusedTables_.insert(table).second) {
                 // The first refusal of a table is reported; the others only reach the log.
@@ -202,7 +208,9 @@ int32_t Destinations::event(int32_t kind, int32_t table) {
 int32_t Destinations::exeSQL(const char* statement) {
     if (isBlank(statement) || !db_) return 0;
     commitRows();
+    dbWait_.begin(sourceName_);
     const bool ok = db_->exeSQL(statement) != 0;
+    dbWait_.end();
     // A refused statement would otherwise stay silent until the next row is written.
     logDBMessages();
     return ok ? 2 : 0;

@@ -17,7 +17,8 @@
 // has written are remembered, so that the file input can pass them over. Outputs that fail
 // (files that cannot be opened or written, rows the database refuses) are reported on the
 // error path and counted, so that the run can say that its output is incomplete; a table's
-// first refused row is reported, every one is counted and logged.
+// first refused row is reported, every one is counted and logged. A row or statement that
+// keeps the run waiting (a database locked by another program) is reported once a run.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,7 @@
 #include "foundation/GLIST.h"
 #include "foundation/XXFILENAME.h"
 #include "foundation/XXGRID.h"
+#include "run/DBWaitNotice.h"
 #include "run/OutputRecord.h"
 
 class Destinations : public IDests {
@@ -87,6 +89,8 @@ public:
     }
     const XXSTRING& traceFileName() const { return traceFileName_; }
     void setDB(IQXDB* db) { db_ = db; }
+    // The data source the database is connected to, for the messages that name it.
+    void setSourceName(const char* name) { sourceName_ = name; }
     IQXDB* db() const { return db_; }
 
     int32_t count() const { return dests_.count(); }
@@ -120,4 +124,6 @@ private:
     OutputRecord record_;
     std::set<int32_t> refusedTables_;   // tables with a refused row reported in this run
     std::set<int32_t> rowTables_;       // tables written to since the last commit
+    DBWaitNotice dbWait_;
+    XXSTRING sourceName_;
 };

@@ -41,6 +41,7 @@ bool PXClient::connectDatabase(bool synch) {
             dbNotAvailable_ = true;
         }
     }
+    dests_.setSourceName(connectedDB_);
     if (synch) dests_.synch(&outputFiles, connectedDB_.length() > 0 ? db_ : nullptr, &destinationsGrid, &tablesGrid);
     return connectedDB_.length() > 0;
 }

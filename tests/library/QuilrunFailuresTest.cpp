@@ -303,4 +303,24 @@ TEST_F(QuilrunFailures, APostProcessorReadsWhatTheRunWroteButNotItsLog) {
     EXPECT_EQ(log.find("Bypassing: " + dir.file("mid.txt")), std::string::npos) << log;
 }
 
+
+TEST_F(QuilrunRows, ADatabaseLockedByAnotherProgramIsWaitedForAndSaidSo) {
+    // This data source lets a row wait a minute for a lock, long enough to be noticed.
+    const std::string patient = dsn + "-patient";
+    ODBCSandbox::instance().addDSN(patient, ODBCSandbox::kSQLiteDriver,
+                                   {{"Database", dir.file("rows.db")}, {"Timeout", "60000"}});
+    dir.write("in.txt", "ALERT one\nALERT two\n");
+    writeExtract(dir, "Extract", extract([&](Extract& e) { e.database = patient; }));
+    ODBCReader holder(patient);
+    holder.exec("BEGIN IMMEDIATE");   // other programs may read, but not write
+    RunningProcess run(binary("quilrun"), {"-q", "Extract", "in.txt"}, here());
+    const std::string waiting = "quilrun: Waiting for the database " + patient + ": another program may hold it locked\n";
+    ASSERT_TRUE(waitUntil([&] { return run.errSoFar() == waiting; })) << run.errSoFar();
+    holder.exec("COMMIT");
+    const ProcessResult r = run.finish();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, waiting) << "said once";
+    EXPECT_EQ(rowCount(), 2);
+}
+
 }  // namespace
