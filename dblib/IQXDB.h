@@ -66,6 +66,10 @@ public:
   // Message line; empty text for a line index out of range.
   virtual const char* getMsg(int32_t line) noexcept = 0;
   virtual void clearMsgs() noexcept = 0;
+  // The one call that may come from another thread while an operation is under way: asks the
+  // driver to stop the statement it is executing (a row or a statement kept waiting by a lock,
+  // say), which then fails with the driver's reason. Does nothing when none is executing.
+  virtual void cancel() noexcept = 0;
 
 protected:
   // Not deleted through the interface: ReleaseIDB destroys the object.

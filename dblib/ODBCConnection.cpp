@@ -174,8 +174,17 @@ ODBCHandle ODBCConnection::newStatement() {
 void ODBCConnection::execDirect(std::string_view sql) {
   ODBCHandle statement = newStatement();
   std::string text(sql);
-  SQLRETURN code = whileStillExecuting(
-      [&] { return SQLExecDirect(statement.get(), sqlText(text), SQL_NTS); });
+  SQLRETURN code = execute(statement.get(), [&] {
+    return SQLExecDirect(statement.get(), sqlText(text), SQL_NTS);
+  });
   if (code != SQL_NO_DATA)
     odbcCheck(code, SQL_HANDLE_STMT, statement.get());
+}
+
+void ODBCConnection::cancel() noexcept {
+  // Held across the call, so that the statement cannot be freed under it; the executing
+  // thread takes the lock only after its call has returned.
+  std::lock_guard<std::mutex> hold(executingLock_);
+  if (executing_ != SQL_NULL_HSTMT)
+    SQLCancel(executing_);
 }

@@ -15,6 +15,7 @@
 #include <sqlext.h>
 
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -70,6 +71,13 @@ public:
   // Executes `sql` directly, reading no result. Throws ODBCError on failure.
   void execDirect(std::string_view sql);
 
+  // Runs `call`, an execution of `statement` (repeated while the driver is still executing),
+  // so that cancel() may interrupt it from another thread; returns the final answer.
+  template <class Call>
+  SQLRETURN execute(SQLHSTMT statement, Call call);
+  // Asks the driver to stop the execution under way, if any. Safe from any thread.
+  void cancel() noexcept;
+
   SQLHDBC handle() const { return dbc_.get(); }
 
 private:
@@ -79,6 +87,8 @@ private:
   ODBCHandle dbc_;
   bool connected_ = false;
   char quote_ = '\0';  // the driver's identifier quote, asked for once per connection
+  std::mutex executingLock_;  // guards executing_ against the statement's end
+  SQLHSTMT executing_ = SQL_NULL_HSTMT;
 };
 
 // Repeats an asynchronous-capable ODBC call while the driver answers that it is still
@@ -88,5 +98,17 @@ SQLRETURN whileStillExecuting(Call call) {
   SQLRETURN code;
   while ((code = call()) == SQL_STILL_EXECUTING)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return code;
+}
+
+template <class Call>
+SQLRETURN ODBCConnection::execute(SQLHSTMT statement, Call call) {
+  {
+    std::lock_guard<std::mutex> hold(executingLock_);
+    executing_ = statement;
+  }
+  SQLRETURN code = whileStillExecuting(call);
+  std::lock_guard<std::mutex> hold(executingLock_);
+  executing_ = SQL_NULL_HSTMT;
   return code;
 }

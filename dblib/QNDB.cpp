@@ -223,6 +223,12 @@ uint8_t QNDB::rowOut(int32_t index) noexcept {
     XXTable* t = table(index);
     if (t == nullptr)
       return uint8_t{0};
+    // The table is opened (a read) before the transaction begins, so that the transaction's
+    // first statement is the insert. A transaction that has read holds a shared lock, and
+    // SQLite refuses at once, without waiting, to turn that into a write lock while another
+    // program holds the database; one that starts with a write waits for the lock.
+    if (!t->isOpen() && !t->open(connection_))
+      return uint8_t{0};
     batch_.begin();
     switch (t->rowOut(connection_)) {
     case XXRowResult::written:
@@ -270,3 +276,5 @@ int32_t QNDB::getMsgCount() noexcept { return messages_.count(); }
 const char* QNDB::getMsg(int32_t line) noexcept { return messages_.get(line); }
 
 void QNDB::clearMsgs() noexcept { messages_.clear(); }
+
+void QNDB::cancel() noexcept { connection_.cancel(); }

@@ -59,6 +59,7 @@ public:
   int32_t getMsgCount() noexcept override;
   const char* getMsg(int32_t line) noexcept override;
   void clearMsgs() noexcept override;
+  void cancel() noexcept override;
 
 private:
   // The table at `index`, or null after reporting "Invalid table index: N".

@@ -47,6 +47,12 @@ bool XXRowBatch::commit() {
   if (!open_)
     return true;
   FinishOnExit end(*this);
+  if (count_ == 0) {
+    // Nothing went in (the rows were refused or cancelled, which may already have ended the
+    // transaction in the database): there is nothing to commit and nothing to report.
+    rollBack();
+    return true;
+  }
   try {
     connection_.endTransaction(true);
     afterTransactionEnd(true);

@@ -209,7 +209,7 @@ XXRowResult XXTable::insertBound(ODBCConnection& connection) {
       return XXRowResult::notSent;
     SQLHSTMT statement = insert_.get();
     sent = true;
-    SQLRETURN code = whileStillExecuting([&] { return SQLExecute(statement); });
+    SQLRETURN code = connection.execute(statement, [&] { return SQLExecute(statement); });
     SQLLEN rows = -1;
     if (code != SQL_NO_DATA) {
       odbcCheck(code, SQL_HANDLE_STMT, statement);

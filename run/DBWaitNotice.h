@@ -6,7 +6,9 @@
 // thread, started at the first call, looks a few times a second whether the call under way
 // began more than a second ago, and then reports once per run on the error path which data
 // source the run waits for. The report comes from the watcher's thread, while the run's
-// thread is held in the call.
+// thread is held in the call. A call that keeps waiting after the process was asked to stop
+// (Ctrl-C) is cancelled through the database library, so that the run can end; what that
+// call was writing is then reported as not written.
 //
 // Not copyable: it owns the watcher thread, which runs from the first call of a run to
 // finish() (or the object's end).
@@ -18,6 +20,8 @@
 #include <string>
 #include <thread>
 
+#include "dblib/IQXDB.h"
+
 class DBWaitNotice {
 public:
     explicit DBWaitNotice(std::chrono::milliseconds patience = std::chrono::milliseconds(1000));
@@ -25,8 +29,8 @@ public:
     DBWaitNotice(const DBWaitNotice&) = delete;
     DBWaitNotice& operator=(const DBWaitNotice&) = delete;
 
-    // A call for the data source `source` begins, or the one under way ends.
-    void begin(const char* source);
+    // A call into `db` for the data source `source` begins, or the one under way ends.
+    void begin(const char* source, IQXDB* db);
     void end();
     // The run has ended: the watcher stops, and the next run may report a wait again.
     void finish();
@@ -41,6 +45,8 @@ private:
     bool stopping_ = false;
     bool inCall_ = false;
     bool reported_ = false;
+    bool cancelled_ = false;   // the call under way was asked to stop
+    IQXDB* db_ = nullptr;      // the library of the call under way
     std::chrono::steady_clock::time_point started_;
     std::string source_;
 };

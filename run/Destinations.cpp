@@ -1,7 +1,9 @@
 #include "run/Destinations.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "foundation/XXMSG.h"
 #include "foundation/XXSTRTABLE.h"
@@ -32,6 +34,16 @@ void putName(XXGRID* grid, int32_t row, const char* text) {
     while (grid->rowCount() <= row)
         if (!grid->appendRow()) return;
     grid->setText(0, row, text);
+}
+
+// `statement` on one line and at most kShownStatement bytes long, for a message that names it.
+constexpr size_t kShownStatement = 200;
+std::string shownStatement(const char* statement) {
+    std::string shown;
+    for (const char* c = statement; *c && shown.size() < kShownStatement; ++c)
+        shown += *c == '\n' || *c == '\r' || *c == '\t' ? ' ' : *c;
+    if (std::strlen(statement) > kShownStatement) shown += "...";
+    return shown;
 }
 
 // Finishes `e` with the database's message lines (its reasons) and emits it.
@@ -169,7 +181,7 @@ void Destinations::logDBMessages() {
 bool Destinations::commitRows() {
     if (!db_ || rowTables_.empty()) return true;
     bool committed = true;
-    dbWait_.begin(sourceName_);
+    dbWait_.begin(sourceName_, db_);
     for (int32_t table : rowTables_) committed = db_->closeTable(table) == 1 && committed;
     dbWait_.end();
     rowTables_.clear();
@@ -185,7 +197,7 @@ bool Destinations::commitRows() {
 
 int32_t Destinations::event(int32_t kind, int32_t table) {
     if (kind == 4 && db_) {
-        dbWait_.begin(sourceName_);
+        dbWait_.begin(sourceName_, db_);
         const bool written = db_->rowOut(table) != 0;
         dbWait_.end();
         if (!written) {
@@ -208,10 +220,16 @@ int32_t Destinations::event(int32_t kind, int32_t table) {
 int32_t Destinations::exeSQL(const char* statement) {
     if (isBlank(statement) || !db_) return 0;
     commitRows();
-    dbWait_.begin(sourceName_);
+    dbWait_.begin(sourceName_, db_);
     const bool ok = db_->exeSQL(statement) != 0;
     dbWait_.end();
-    // A refused statement would otherwise stay silent until the next row is written.
+    if (!ok) {
+        ++record_.failures;
+        Error e;
+        e << "SQL statement refused by the database " << sourceName_ << ": " << shownStatement(statement).c_str();
+        emitWithDBMessages(e, *db_);
+    }
+    // The reasons also go to the log, as they would otherwise stay silent until the next row.
     logDBMessages();
     return ok ? 2 : 0;
 }

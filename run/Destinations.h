@@ -15,9 +15,10 @@
 // default output instead. The last two input
 // names announced (notifyAll 2) are kept split for the output actions, and the files the run
 // has written are remembered, so that the file input can pass them over. Outputs that fail
-// (files that cannot be opened or written, rows the database refuses) are reported on the
-// error path and counted, so that the run can say that its output is incomplete; a table's
-// first refused row is reported, every one is counted and logged. A row or statement that
+// (files that cannot be opened or written, rows and SQL statements the database refuses)
+// are reported on the error path and counted, so that the run can say that its output is
+// incomplete; a table's first refused row is reported, every one is counted and logged, and
+// every refused statement is reported with the data source and the statement. A row or statement that
 // keeps the run waiting (a database locked by another program) is reported once a run.
 #pragma once
 

@@ -32,13 +32,14 @@ std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 // A definition that finds every `word` and the rest of its line and appends that rest, one
 // line per hit, to the output "Hits" (to the default output when `output` is empty); after
 // the run it appends "END" to "Hits". With a database, each hit is also a row of the table
-// Rows (column Line).
+// Rows (column Line), and `sql`, when given, is executed after the run.
 struct Extract {
     std::string word = "ALERT";
     std::string log = "run.log";
     std::string output = "out/hits.txt";
     bool append = false;
     std::string database;
+    std::string sql;
     std::string input;
     std::string postProcessor;
 };
@@ -64,6 +65,9 @@ std::string writeExtract(const TempDir& dir, const std::string& name, const Extr
         "!\"Variables\" \"NewLine\" \"Byte\" [10] 0\n";
     const std::string target = e.output.empty() ? "\"\"" : "\"Hits\"";
     if (!e.output.empty()) text += "!\"Post-runActions\" \"Append to\" \"Hits\" \"END\" \"NewLine\"\n";
+    if (!e.sql.empty())
+        text += "!\"Variables\" \"Statement\" \"String\" " + quoted(e.sql) +
+                " 0\n!\"Post-runActions\" \"Execute SQL\" \"Statement\" \"\" \"\"\n";
     text += "Node 0 40 60 96 24 1\nLinkColors 0 2\nNodeAttribute 0 igc Start\nNodeString 0 " + quoted(e.word) +
             "\nNode 1 180 60 96 24\nLinkColors 1\nNodeAttribute 1\nNodePattern 1 \"Rest\"\n"
             "NodeAction 1 Appendto " + target + "\nNodeAction 1 Appendto " + target + " \"\" \"NewLine\"\n";
@@ -195,6 +199,17 @@ TEST_F(QuilrunRows, RowsTheDatabaseRefusesEndWithFiveAndTheOthersAreWritten) {
     const ODBCReader::Rows rows = ODBCReader(dsn).query("SELECT Line FROM Rows ORDER BY Line");
     EXPECT_EQ(rows, (ODBCReader::Rows{{" one"}, {" three"}}));
     EXPECT_NE(TempDir::read(dir.file("run.log")).find("some output could not be written"), std::string::npos);
+
+    // A statement the database refuses counts as much, with the data source and the statement
+    // named; the rows before it stay written.
+    dir.write("in.txt", "ALERT five\n");
+    const std::string refused = "INSERT INTO Rows VALUES ('refused by a statement')";
+    writeExtract(dir, "Extract", extract([&](Extract& e) { e.database = dsn; e.sql = refused; }));
+    const ProcessResult s = runProcess(binary("quilrun"), {"-q", "Extract", "in.txt"}, here());
+    EXPECT_EQ(s.status, 5);
+    EXPECT_EQ(s.err.find("quilrun: SQL statement refused by the database " + dsn + ": " + refused + "\n"), 0u) << s.err;
+    EXPECT_NE(s.err.find("CHECK constraint failed"), std::string::npos) << s.err;
+    EXPECT_EQ(rowCount(), 3);
 }
 
 TEST_F(QuilrunRows, AnInterruptStopsTheRunWithEverythingWrittenAndClosed) {
