@@ -96,6 +96,10 @@ public:
     void rebuildSummary() override;
     int32_t doIt(XXINST* context, PXNode* node) override;
     void reset(int32_t phase) override;
+    // Sends the text of the node that runs it to a variable, and nothing else (no prefix, no
+    // other source, no string-set target): of such writes, the last one alone decides what
+    // the variable holds.
+    bool sendsNodeTextToVariable() const;
 
 protected:
     void resolve(int32_t i, XXSTRING* errors) override;
@@ -103,6 +107,7 @@ protected:
 
 private:
     bool refusalReported_ = false;
+    XXFLD_BYTES* targetBytes_ = nullptr;   // targetVar as a byte string, or null
 };
 
 class AppendToA : public CKind<AppendToA, Xmitter> {

@@ -206,6 +206,11 @@ bool Xmitter::hasSource() const {
     return sourceRef >= 0 || sourceVar || sourceClient || sourceSet || sourceCounter >= 0;
 }
 
+bool Xmitter::sendsNodeTextToVariable() const {
+    return send && targetVar && !targetSet && !unknownTarget && !unknownSource && !hasSource() &&
+           prefix.length() == 0 && wprefix.length() == 0;
+}
+
 void Xmitter::resolve(int32_t i, XXSTRING* errors) {
     const XXSTRING text = narrowParm(i);
     if (i == 1) {
@@ -218,11 +223,15 @@ void Xmitter::resolve(int32_t i, XXSTRING* errors) {
     if (i == 0) {
         destIndex = -1;
         targetVar = nullptr;
+        targetBytes_ = nullptr;
         targetSet = nullptr;
         unknownTarget = false;
         // An empty target is the default destination, deliberately: nothing to report.
         if (text.length() == 0) return;
-        if ((targetVar = e->findVariableValue(text))) return;
+        if ((targetVar = e->findVariableValue(text))) {
+            targetBytes_ = dynamic_cast<XXFLD_BYTES*>(targetVar);
+            return;
+        }
         if ((targetSet = e->findStringSet(text))) return;
         if ((destIndex = e->destinationIndex(text)) >= 0) return;
         unknownTarget = true;
@@ -302,8 +311,15 @@ int32_t Xmitter::doIt(XXINST* context, PXNode* node) {
         valueBytes = before.data();
     }
 
-    // 2. Send to starts the variable afresh.
-    if (send && variable) variable->clear();
+    // 2. Send to starts the variable afresh: in its own storage when it holds raw bytes only
+    // (as it does after its first Send to), so a value sent at every match costs no more
+    // than the copy of its new bytes.
+    XXFLD_BYTES* inPlace = send && variable == targetVar && targetBytes_ && targetBytes_->isEmpty() ? targetBytes_ : nullptr;
+    const int32_t oldCount = inPlace ? inPlace->getByteCount() : 0;
+    if (inPlace)
+        inPlace->setByteCount(0);
+    else if (send && variable)
+        variable->clear();
     Writer out(e->dests(), index, variable, send != 0);
 
     // 3. The prefix.
@@ -349,6 +365,11 @@ int32_t Xmitter::doIt(XXINST* context, PXNode* node) {
     else if (!hasSource() && !hasPrefix)
         textNode = node;
     if (textNode && run && run->buffer) out.nodeText(*run->buffer, *textNode);
+    // What is left of a longer old value is zeroed, as storage past a value always is.
+    if (inPlace && inPlace->getByteCount() < oldCount) {
+        const int32_t n = inPlace->getByteCount();
+        std::memset(inPlace->prepareBytes(oldCount) + n + 2, 0, size_t(oldCount - n));
+    }
     if (out.refused() && !refusalReported_) {
         // Once per run: a definition that does this does it at every match.
         refusalReported_ = true;

@@ -5,15 +5,40 @@
 #include <cstring>
 
 #include "definitions/PXNode.h"
+#include "engine/PXActions.h"
 
 namespace {
 
 bool hasBit(const std::vector<uint64_t>& bits, uint32_t bit) { return bits[bit / 64] >> (bit % 64) & 1; }
 
+// The values of the variables some pattern element compares the input with.
+std::vector<const XXFLD*> variablesInPatterns(const std::vector<Variable>& variables,
+                                               const std::vector<PXPatternForm>& patterns) {
+    std::vector<const XXFLD*> values;
+    for (const PXPatternForm& form : patterns)
+        for (int32_t e = 0; e < form.count; ++e)
+            for (const Variable& v : variables)
+                if (form[e].checker == &v) values.push_back(v.value);
+    return values;
+}
+
+// Whether what the node's actions do at a match is undone by the same actions at the next
+// one, unseen: none, or sends of the node's text (no longer than a value may grow) to
+// variables that no pattern reads.
+bool actionsLeaveNoTrace(const PXNode& node, int32_t longest, const std::vector<const XXFLD*>& matched) {
+    for (const CAction* a : node.actions) {
+        const auto* x = dynamic_cast<const Xmitter*>(a);
+        if (!x || !x->sendsNodeTextToVariable() || longest > Xmitter::maxValueBytes ||
+            std::find(matched.begin(), matched.end(), x->targetVar) != matched.end())
+            return false;
+    }
+    return true;
+}
+
 // A narrow start node whose links are decided by their first byte: does a run need a link?
-void markNarrowRuns(const PXNode& node, PXFastNode& f) {
+void markNarrowRuns(const PXNode& node, PXFastNode& f, const std::vector<const XXFLD*>& matched) {
     if (f.kind != PXFastNode::setSingle || f.min != 1 || f.step != 1 || node.linkCount() == 0 ||
-        node.actions.count() != 0)
+        !actionsLeaveNoTrace(node, std::max(f.min, f.max), matched))
         return;
     int32_t linkBytes = 0;
     bool overlap = false;
@@ -39,10 +64,13 @@ const PXSet16* firstWideSet(PXPattern* m, int32_t& min, int32_t& elements) {
 
 // A wide start node of one 16-bit set element: do its runs need a link? Every link must be a
 // wide text compared exactly or a wide pattern of a 16-bit set, none starting with a member.
-void markWideRuns(const PXNode& node, PXFastNode& f) {
+void markWideRuns(const PXNode& node, PXFastNode& f, const std::vector<const XXFLD*>& matched) {
     int32_t min = 0, elements = 0;
     const PXSet16* run = firstWideSet(f.matcher, min, elements);
-    if (!run || min != 1 || elements != 1 || node.linkCount() == 0 || node.actions.count() != 0) return;
+    if (!run || min != 1 || elements != 1 || node.linkCount() == 0) return;
+    const auto* ps = static_cast<PatternSet*>(f.matcher);
+    const SubPattern& only = (*ps->target())[0];
+    if (!actionsLeaveNoTrace(node, 2 * std::max(only.min, only.max), matched)) return;
     std::vector<uint64_t> units(65536 / 64, 0);
     auto add = [&units](uint32_t u) { units[u / 64] |= uint64_t(1) << (u % 64); };
     int32_t need = 2;
@@ -168,9 +196,11 @@ const PXSSetIndex& PXFastTables::indexFor(const StringSet& set) {
     return it->second;
 }
 
-PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
+PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans, const std::vector<Variable>& variables,
+                                  const std::vector<PXPatternForm>& patterns) {
     auto it = graphs_.find(&g);
     if (it != graphs_.end()) return it->second;
+    const std::vector<const XXFLD*> matched = variablesInPatterns(variables, patterns);
     PXFastGraph& fg = graphs_[&g];
     fg.nodes.resize(size_t(g.nodeCount()));
     for (int32_t i = 0; i < g.nodeCount(); ++i) {
@@ -262,8 +292,8 @@ PXFastGraph& PXFastTables::graph(PXGraph& g, PXSearchPlans& plans) {
             }
         }
         f.linksByFirstByte = decidable;
-        if (decidable) markNarrowRuns(*node, f);
-        markWideRuns(*node, f);
+        if (decidable) markNarrowRuns(*node, f, matched);
+        markWideRuns(*node, f, matched);
     }
     return fg;
 }

@@ -25,6 +25,7 @@
 #include "definitions/PXGraph.h"
 #include "definitions/PXSet.h"
 #include "engine/PXSearch.h"
+#include "engine/PXVariables.h"
 #include "foundation/XXINBUF.h"
 
 // A string set's items by first byte, each with its first bytes as one word, so that most
@@ -70,12 +71,13 @@ struct PXFastNode {
     bool linksByFirstByte = false;
     int32_t linkNeed = 1;
     bool linkFirst[256] = {};
-    // A start node of one element, a run of a set starting at its first member, with no
-    // actions and links decided by a first unit that is no member: a run that no link's
-    // unit follows is matched, recorded and left again with nothing else happening, and
-    // the next run's record replaces its own. While the run is neither traced nor debugged,
-    // the search may go straight to the last run before a link's unit (see
-    // skipUnlinkedRuns). Narrow runs use `lastTable` and `linkFirst`; wide ones these two.
+    // A start node of one element, a run of a set starting at its first member, with links
+    // decided by a first unit that is no member, and no actions but sends of its own text
+    // to variables that no pattern reads: a run that no link's unit follows is matched,
+    // recorded, sent and left again with nothing else happening, and the next run's record
+    // and sends replace its own before anything can see them. While the run is neither
+    // traced nor debugged, the search may go straight to the last run before a link's unit
+    // (see skipUnlinkedRuns). Narrow runs use `lastTable` and `linkFirst`; wide ones these two.
     bool runsNeedALink = false;
     int32_t linkByte = -1;              // the one link byte, or the low byte of the one link unit
     const PXSet16* runSet16 = nullptr;  // a wide run's set
@@ -89,8 +91,9 @@ struct PXFastGraph {
 // The fast tables of every graph and string set of a run.
 class PXFastTables {
 public:
-    // The graph's table, built on first use.
-    PXFastGraph& graph(PXGraph& g, PXSearchPlans& plans);
+    // The graph's table, built on first use (`variables` and `patterns`: the definition's).
+    PXFastGraph& graph(PXGraph& g, PXSearchPlans& plans, const std::vector<Variable>& variables,
+                       const std::vector<PXPatternForm>& patterns);
     void clear() {
         graphs_.clear();
         sets_.clear();

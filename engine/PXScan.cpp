@@ -192,7 +192,7 @@ int32_t PXEngine::scanGraph(PXGraph* graph, int32_t& p, PXInst& run, PXNode* cal
     const int32_t noProgressLimit = graph->nodeCount() + 1;
     // The fast forms of the matchers, for a plain buffer.
     auto* plain = fastSearch_ && !fastStale_ ? dynamic_cast<XXINBUF*>(buffer) : nullptr;
-    PXFastGraph* fg = plain ? &fast_.graph(*graph, plans_) : nullptr;
+    PXFastGraph* fg = plain ? &fast_.graph(*graph, plans_, variables_, patterns_) : nullptr;
     // After anything that may have changed the definition: the plain matchers from here on.
     auto checkStale = [&] {
         if (fastStale_) {

@@ -259,7 +259,9 @@ protected:
     bool skipsRuns() {
         PXFastTables tables;
         PXSearchPlans plans;
-        return tables.graph(main(), plans).nodes[size_t(user->number)].runsNeedALink;
+        return tables.graph(main(), plans, engine.variableTable(), engine.patternTable())
+            .nodes[size_t(user->number)]
+            .runsNeedALink;
     }
 };
 
@@ -305,6 +307,48 @@ TEST_F(UnlinkedRunsTest, NotWhenTheStartNodeHasActions) {
     act(user, "Send to", {"", "", ""});
     ASSERT_EQ(prepare(), 2);
     EXPECT_FALSE(skipsRuns());
+}
+
+// Sends of the run's text to variables: only the last one before a link is ever seen (the
+// link's node writes the variable), unless a pattern compares the input with the variable.
+class RunsSentToVariablesTest : public UnlinkedRunsTest {
+protected:
+    void build(bool wide, bool hash = true) {
+        UnlinkedRunsTest::build(hash, wide);
+        // Values run on across scans: each scan starts from the same one.
+        variable("Local", "");
+        variable("Other", "");
+        actionRow(engine.preStreamActions, "Send to", {"Local", "a", ""});
+        act(user, "Send to", {"Local", "", ""});
+        act(user, "Send to", {"Other", "", ""});
+        act(main().nodeAt(1), "Append to", {"", "<", "Local"});
+    }
+};
+
+TEST_F(RunsSentToVariablesTest, Narrow) {
+    build(false);
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_TRUE(skipsRuns());
+    compare("abc@.# ", 200);
+}
+
+TEST_F(RunsSentToVariablesTest, Wide) {
+    build(true);
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_TRUE(skipsRuns());
+    compare(std::string("ab\0\0\1@.#", 8), 300);
+}
+
+TEST_F(RunsSentToVariablesTest, NotWhenALinkComparesTheInputWithTheVariable) {
+    build(false, false);
+    set8("Hash", {{'#', -1}});
+    pattern("Again", {{"Hash", 1, 1}, {"Local", 1, 1}});
+    PXNode* again = refNode(main(), "Again");
+    link(user, again);
+    observe(again);
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_FALSE(skipsRuns());
+    compare("ab #", 200);
 }
 
 TEST_F(UnlinkedRunsTest, NotWhenALinkCanStartWithAMemberOfTheRun) {
