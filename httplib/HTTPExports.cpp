@@ -75,6 +75,11 @@ QNHTTP_EXPORT const char* HTTPSessionMessage(int32_t id, int32_t line) {
     return session->messages()[size_t(line)].c_str();
 }
 
+QNHTTP_EXPORT int64_t HTTPSessionDocumentSize(int32_t id) {
+    HTTPSession* session = find(id);
+    return session ? session->documentSize() : -1;
+}
+
 QNHTTP_EXPORT int32_t HTTPSessionSetStopCheck(int32_t id, HTTPStopCheckFn check, void* context) {
     HTTPSession* session = find(id);
     if (!session) return 0;

@@ -55,11 +55,13 @@ const char* HTTPSession::status() const {
 
 void HTTPSession::noteFailure() {
     result_.clear();
+    hasDocument_ = false;
     add("GetURL error");
 }
 
 int32_t HTTPSession::get(const char* url, const char* optionsText, const char* user, const char* password) {
     result_.clear();
+    hasDocument_ = false;
     fetchStart_ = messages_.size();
     const HTTPOptions options = HTTPOptions::parse(optionsText);
     for (const std::string& problem : options.problems) add(problem);
@@ -106,6 +108,7 @@ int32_t HTTPSession::get(const char* url, const char* optionsText, const char* u
         if (answer.status == 200) {
             add("HTTP request successful");
             result_ = document(answer.body);
+            hasDocument_ = true;
             break;
         }
         if (!isRedirect(answer.status)) {

@@ -35,6 +35,9 @@ public:
     void noteFailure();
 
     const std::string& result() const { return result_; }
+    // The size of the last fetch's document in bytes (it may hold NUL bytes), or -1 when
+    // the fetch brought none because it failed.
+    int64_t documentSize() const { return hasDocument_ ? int64_t(result_.size()) : -1; }
     // The host of the last URL parsed.
     const std::string& server() const { return server_; }
     // The first status line of the last fetch ("" before any).
@@ -53,4 +56,5 @@ private:
     std::string server_;
     std::vector<std::string> messages_;
     size_t fetchStart_ = 0;   // the first status line of the last fetch
+    bool hasDocument_ = false;   // the last fetch succeeded
 };

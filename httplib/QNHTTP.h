@@ -31,6 +31,10 @@ using HTTPSessionCloseFn = int32_t (*)(int32_t session);
 using HTTPSessionMessageCountFn = int32_t (*)(int32_t session);
 // HTTPSessionMessage(session, line): status line `line` (0 the oldest), or null past the end.
 using HTTPSessionMessageFn = const char* (*)(int32_t session, int32_t line);
+// HTTPSessionDocumentSize(session): the size in bytes of the document the last HTTPGet
+// handed out, which may hold NUL bytes; -1 when that fetch failed (its document is empty and
+// its status lines say why), and for an unknown session.
+using HTTPSessionDocumentSizeFn = int64_t (*)(int32_t session);
 
 // The stop check of a session: called about every 100 ms while a transfer is under way;
 // a non-zero result ends the transfer ("Get URL: stopped on request", result 22).
@@ -55,6 +59,7 @@ inline constexpr const char* kHTTPGetSymbol = "HTTPGet";
 inline constexpr const char* kHTTPSessionCloseSymbol = "HTTPSessionClose";
 inline constexpr const char* kHTTPSessionMessageCountSymbol = "HTTPSessionMessageCount";
 inline constexpr const char* kHTTPSessionMessageSymbol = "HTTPSessionMessage";
+inline constexpr const char* kHTTPSessionDocumentSizeSymbol = "HTTPSessionDocumentSize";
 inline constexpr const char* kHTTPSessionSetStopCheckSymbol = "HTTPSessionSetStopCheck";
 inline constexpr const char* kHTTPSetCredentialsPromptSymbol = "HTTPSetCredentialsPrompt";
 

@@ -196,6 +196,14 @@ QUILCORE_EXTERN(int32_t) QNLib__setLockWait(int32_t wait);
 QUILCORE_EXTERN(int32_t) QNLib__outputErrors(void);
 
 /*
+ * The inputs of the library's client's last run that could not be read: web pages that
+ * could not be fetched (each reported as a kind-1 message, "Unable to fetch" with the URL and
+ * the last status line of the fetch, when it happened; each was scanned as an empty stream).
+ * 0 when every input was read.
+ */
+QUILCORE_EXTERN(int32_t) QNLib__inputErrors(void);
+
+/*
  * IQN01: an independent client. Its thirteen operations, in this order, are:
  *
  *   count(n)                          2; *n = the number of names enumerate serves

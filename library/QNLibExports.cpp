@@ -59,6 +59,10 @@ int32_t QNLib__outputErrors(void) {
     return guarded("QNLib__outputErrors", 0, [] { return QNLibModule::client().lastRunFailures(); });
 }
 
+int32_t QNLib__inputErrors(void) {
+    return guarded("QNLib__inputErrors", 0, [] { return QNLibModule::client().unreadInputs(); });
+}
+
 int32_t QNLib__setMsg(QNMsgCallback callback) {
     return guarded("QNLib__setMsg", 0, [&] { return QNLibModule::client().setMsg(callback); });
 }

@@ -21,25 +21,38 @@ HTTPScanner::HTTPScanner(PXClient& client, XXGRID& urls) : client_(client), urls
     client.addSource(url_);
 }
 
-const char* HTTPScanner::fetch(int32_t session, const char* url) {
+HTTPScanner::Page HTTPScanner::fetch(PXInst& run, int32_t session, const char* url) {
+    Page page;
     const auto get = find<HTTPGetFn>(kHTTPGetSymbol);
-    if (!get) return nullptr;
+    if (!get) return page;
     const auto count = find<HTTPSessionMessageCountFn>(kHTTPSessionMessageCountSymbol);
     const auto line = find<HTTPSessionMessageFn>(kHTTPSessionMessageSymbol);
+    const auto size = find<HTTPSessionDocumentSizeFn>(kHTTPSessionDocumentSizeSymbol);
     const int32_t before = count ? count(session) : 0;
-    const char* document = nullptr;
     const char* status = nullptr;
-    get(session, url, "", "", "", &document, &status);
+    const int32_t result = get(session, url, "", "", "", &page.text, &status);
+    // The last status line says best why a fetch failed ("HTTP request code: 404").
+    const char* reason = status;
     if (count && line) {
         for (int32_t i = before, end = count(session); i < end; ++i) {
+            reason = line(session, i);
             XXMSG log(2);
-            log << url << ": " << line(session, i) << toLog;
+            log << url << ": " << reason << toLog;
         }
     } else if (status && *status) {
         XXMSG log(2);
         log << url << ": " << status << toLog;
     }
-    return document;
+    // The document's size is asked for, as a page may hold NUL bytes.
+    const int64_t bytes = size ? size(session) : (page.text ? int64_t(std::strlen(page.text)) : 0);
+    page.size = bytes > 0 && page.text ? bytes : 0;
+    // A page the user stopped was not asked for any longer.
+    if ((result != kHTTPGetDone || bytes < 0) && !run.haltAtLeast(2)) {
+        Error e;
+        e << "Unable to fetch " << url << ": " << (reason && *reason ? reason : "no document") << endMsg;
+        client_.noteUnreadInput();
+    }
+    return page;
 }
 
 int32_t HTTPScanner::scan(PXInst& run) {
@@ -70,8 +83,8 @@ int32_t HTTPScanner::scan(PXInst& run) {
             XXSTRING note;
             note << " " << loadString(1075) << " " << url;
             client_.message(note);
-            const char* document = fetch(session, url);
-            buffer.setData(document, document ? int64_t(std::strlen(document)) : 0);
+            const Page page = fetch(run, session, url);
+            buffer.setData(page.text, page.size);
             run.matchCount = 0;
             if (IPXEngine* engine = client_.engine()) engine->scanStream(run);
             ++count;

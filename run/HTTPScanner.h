@@ -7,7 +7,9 @@
 // " Scanning" and the URL are shown, the document is fetched and the status lines of the
 // fetch are written to the run log (each after the URL), so a user sees why a page came back
 // empty. A failed fetch gives an empty document, which is scanned and counted all the same,
-// so the pre- and post-stream actions still run for it. The summary is "URLs scanned:  " and
+// so the pre- and post-stream actions still run for it; it is also reported as an error
+// ("Unable to fetch" with the URL and its last status line) and counted by the client as an
+// input that could not be read. A document is scanned whole, NUL bytes included. The summary is "URLs scanned:  " and
 // the count. A halt request of level 2 ends a transfer under way within a fraction of a
 // second and the run after that URL's scan. Without the library the run happens and scans
 // nothing. Destinations are not told of new inputs: wildcard outputs keep their first name
@@ -45,8 +47,15 @@ private:
     Fn find(const char* symbol) const {
         return reinterpret_cast<Fn>(library_.symbol(symbol));
     }
-    // Fetches `url` in `session`; the document (null when there is none). Logs the status.
-    const char* fetch(int32_t session, const char* url);
+    // A fetched document: its text (null when there is none) and its size in bytes.
+    struct Page {
+        const char* text = nullptr;
+        int64_t size = 0;
+    };
+    // Fetches `url` in `session`. Logs the status lines; a fetch that failed (and was not
+    // stopped on request) is reported as an error with its last status line and counted as
+    // an input not read.
+    Page fetch(PXInst& run, int32_t session, const char* url);
 
     PXClient& client_;
     XXGRID& urls_;

@@ -150,6 +150,11 @@ public:
     int32_t outputFailures() const;
     // The same, fixed when the last run ended.
     int32_t lastRunFailures() const { return failures_; }
+    // Inputs of the run under way (or the last one) that could not be read, each reported
+    // when it happened: web pages that could not be fetched, also in its pre- and
+    // post-processors.
+    int32_t unreadInputs() const { return unreadInputs_; }
+    void noteUnreadInput() { ++unreadInputs_; }
     int64_t runStartTime() const { return runStartTime_; }
     // Notes the run's start time without waiting for the file clock; settleRunStartTime
     // waits, if still needed, before the run can first make a file (files made after it are
@@ -239,6 +244,7 @@ private:
     bool runStartSettled_ = true;
     int32_t logWritesAtStart_ = 0;
     int32_t failures_ = 0;
+    int32_t unreadInputs_ = 0;
     bool nested_ = false;          // runs as a pre- or post-processor of another client
 
     XXLIB dbLib_;

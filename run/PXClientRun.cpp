@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* kCallbackSymbol = "QNCallback01";
 constexpr const char* kOutputIncomplete = "some output could not be written";
+constexpr const char* kInputIncomplete = "some input could not be read";
 
 }  // namespace
 
@@ -23,6 +24,7 @@ int32_t PXClient::run(PXInst& run) {
     run.begin();
     run.engine = engine_;
     runMessage_ = "";
+    unreadInputs_ = 0;
 
     XXSTRING logFile = formText(logName, 0);
     if (logFile.length() == 0 && logName.fieldDef(0)) logFile = logName.fieldDef(0)->defaultText;
@@ -147,6 +149,7 @@ void PXClient::runEnd(PXInst& run, const char* summary) {
     // A pre- or post-processor shares the run context of the run it serves, which goes on.
     if (!nested_) run.end();
     runMessage_ << summary;
+    if (unreadInputs_ > 0) addToRunMessage(kInputIncomplete);
     if (outputFailures() > 0) addToRunMessage(kOutputIncomplete);
     message(runMessage_);
 }
@@ -190,8 +193,10 @@ void PXClient::runProcessors(XXGRID& grid, PXInst& run, bool pre) {
         message(note);
         fresh->takeRunStartTime();
         fresh->dests_.startRun();
+        fresh->unreadInputs_ = 0;
         fresh->scanInputs(run);
         for (int32_t i = fresh->dests_.failures(); i > 0; --i) dests_.noteFailure();
+        unreadInputs_ += fresh->unreadInputs_;
         ++ran;
     }
     fresh.reset();

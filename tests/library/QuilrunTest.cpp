@@ -71,7 +71,7 @@ TEST_F(Quilrun, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, QuilRunOptions::usage());
     EXPECT_EQ(r.err, "");
-    EXPECT_NE(r.out.find("5 the run completed, but some output\ncould not be written"), std::string::npos);
+    EXPECT_NE(r.out.find("5 the run completed, but some output could not be written"), std::string::npos);
     // Short options bundle.
     EXPECT_EQ(quilrun({"-qh"}).out, QuilRunOptions::usage());
     r = quilrun({"--version"});

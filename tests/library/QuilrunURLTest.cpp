@@ -2,6 +2,7 @@
 // fetched from a loopback HTTP server through the HTTP library.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "tests/support/TestHTTPServer.h"
 
 namespace {
+
+int lineCount(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
 
 class QuilrunURL : public testing::Test {
 protected:
@@ -24,6 +27,10 @@ protected:
             ++hitsB;
             res.set_content("ALERT from b", "text/plain");
         });
+        web.server().Get("/nul", [](const auto&, auto& res) {
+            res.set_content(std::string("ALERT a\0b\nALERT c", 17), "text/plain");
+        });
+        web.server().Get("/gone", [](const auto&, auto& res) { res.status = 404; });
         web.start();
         search.log = dir.file("web.log");
         search.label = "URL";
@@ -63,6 +70,35 @@ TEST_F(QuilrunURL, URLsOnTheCommandLineReplaceTheRowsInTheirOrder) {
     EXPECT_EQ(dir.read(dir.file("out.tmp")), b + " ALERT from b\n" + a + " ALERT one\n" + a + " alert again\n");
     EXPECT_EQ(hitsA, 1);
     EXPECT_EQ(hitsB, 1);
+}
+
+TEST_F(QuilrunURL, PagesThatCannotBeFetchedAreNamedAndEndWithThreeWhileTheOthersAreScanned) {
+    const std::string a = web.url("/a");
+    const std::string gone = web.url("/gone");
+    const std::string closed = "http://127.0.0.1:1/x";   // nothing listens on port 1
+    ProcessResult r = quilrun({"-q", "Web", gone, a, closed});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_EQ(r.err.find("quilrun: Unable to fetch " + gone + ": HTTP request code: 404\n"), 0u) << r.err;
+    const std::string unreachable = "quilrun: Unable to fetch " + closed + ": Get URL: ";
+    EXPECT_NE(r.err.find(unreachable), std::string::npos) << r.err;
+    EXPECT_EQ(lineCount(r.err), 2) << r.err;
+    EXPECT_EQ(dir.read(dir.file("out.tmp")), a + " ALERT one\n" + a + " alert again\n");
+    EXPECT_NE(dir.read(search.log).find("URLs scanned:  3 - some input could not be read"), std::string::npos)
+        << dir.read(search.log);
+
+    // The definition's own rows are told of in the same way.
+    search.urls = {{true, gone}};
+    writeWordSearch(dir.path().string(), "Web", search);
+    r = quilrun({"-q", "Web"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "quilrun: Unable to fetch " + gone + ": HTTP request code: 404\n");
+}
+
+TEST_F(QuilrunURL, APageIsScannedWholeWhenItHoldsANulByte) {
+    const std::string page = web.url("/nul");
+    const ProcessResult r = quilrun({"-q", "Web", page});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read(dir.file("out.tmp")), page + " ALERT a\n" + page + " ALERT c\n");
 }
 
 }  // namespace

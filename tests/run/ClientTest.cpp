@@ -274,13 +274,16 @@ TEST(MFClientChoice, ADefinitionFileWithUrlRowsKeepsThemAndIsRunOverThemNotOverF
     d.textNode("ERROR");
     d.input("a.txt");
     const std::string def = d.save(ws.path("web.QXD"));
-    // Nothing listens on port 1: the page comes back empty and is scanned all the same.
+    // Nothing listens on port 1: the page comes back empty and is scanned all the same, and
+    // the failure is reported.
     std::ofstream(def, std::ios::app) << "!\"URLs\" 1 \"http://127.0.0.1:1/\"\r\n";
     RunResult r = runDefinition(def);
     ASSERT_TRUE(r.loaded);
     EXPECT_FALSE(sink.sawError("Invalid input"));
     EXPECT_EQ(r.client->inputs.urlRows.rowCount(), 1);
-    EXPECT_EQ(r.client->shown(), (std::vector<std::string>{" Scanning http://127.0.0.1:1/", "URLs scanned:  1"}));
+    EXPECT_EQ(r.client->shown(), (std::vector<std::string>{" Scanning http://127.0.0.1:1/",
+                                                            "URLs scanned:  1 - some input could not be read"}));
+    EXPECT_TRUE(sink.sawError("Unable to fetch http://127.0.0.1:1/: Get URL: "));
 }
 
 // --- the frame of a run ------------------------------------------------------------------

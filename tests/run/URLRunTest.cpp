@@ -69,11 +69,13 @@ TEST_F(URLRun, EachMarkedPageIsOneStreamAndFailuresAreLoggedAndScannedEmpty) {
     EXPECT_EQ(hits, 1) << "the row with Scan off is not fetched";
     EXPECT_EQ(ws.read("errors.txt"), "<" + report + ": disk full\n" + report + ": fan\n>\n<>\n");
     EXPECT_EQ(r.client->shown(),
-              (std::vector<std::string>{" Scanning " + report, " Scanning " + missing, "URLs scanned:  2"}));
+              (std::vector<std::string>{" Scanning " + report, " Scanning " + missing,
+                                        "URLs scanned:  2 - some input could not be read"}));
+    EXPECT_EQ(r.client->unreadInputs(), 1);
     const std::string log = ws.read("web.log");
     EXPECT_NE(log.find(report + ": HTTP request successful\n"), std::string::npos) << log;
     EXPECT_NE(log.find(missing + ": HTTP request code: 404\n"), std::string::npos) << log;
-    EXPECT_EQ(r.client->runMessage(), "URLs scanned:  2 - view log for messages");
+    EXPECT_EQ(r.client->runMessage(), "URLs scanned:  2 - some input could not be read - view log for messages");
 }
 
 TEST_F(URLRun, AStopDuringAFetchEndsItQuicklyAndTheRunAfterThatPage) {
@@ -94,7 +96,7 @@ TEST_F(URLRun, AStopDuringAFetchEndsItQuicklyAndTheRunAfterThatPage) {
     EXPECT_LT(took, std::chrono::milliseconds(2500)) << "the page would have taken 5 s";
     EXPECT_EQ(hits, 0) << "the page after the stopped one is not fetched";
     EXPECT_EQ(ws.read("errors.txt"), "<>\n") << "the stopped page is scanned, empty";
-    EXPECT_EQ(client.shown().back(), "URLs scanned:  1");
+    EXPECT_EQ(client.shown().back(), "URLs scanned:  1") << "a page stopped on request is no failure";
     EXPECT_NE(ws.read("web.log").find(slow + ": Get URL: stopped on request\n"), std::string::npos);
 }
 

@@ -8,10 +8,12 @@
 //
 // Exit status: 0 the run completed; 1 the definition could not be opened or has errors
 // (also errors in reading its files, unless --force);
-// 2 a usage error; 3 the run completed, but an INPUT matched no file; 4 standard input
-// could not be read (or is too large to scan as one block), or output meant for standard
-// output could not be written there; 5 the run completed, but some output (a file, the log
-// or a database row) could not be written, each failure named on standard error.
+// 2 a usage error; 3 the run completed, but an INPUT matched no file or a web page (of the
+// command line or the definition) could not be fetched, each named on standard error;
+// 4 standard input could not be read (or is too large to scan as one block), or output
+// meant for standard output could not be written there; 5 the run completed, but some
+// output (a file, the log or a database row) could not be written, each failure named on
+// standard error.
 //
 // Interrupts. The first SIGINT or SIGTERM asks the run to stop as the Halt action at level
 // 2 does (the library's stop request): the current node's actions finish, the post-run
@@ -41,7 +43,7 @@ enum Exit {
     completed = 0,
     definitionFailed = 1,
     usageFailed = 2,
-    inputUnmatched = 3,
+    inputUnread = 3,
     streamFailed = 4,
     outputFailed = 5,
     bySignal = 128,
@@ -167,7 +169,7 @@ int runLoaded(const QuilRunOptions& options) {
         for (size_t i = 0; i < patterns.size(); ++i) {
             if (found[i] > 0) continue;
             std::fprintf(stderr, "quilrun: no file matches %s\n", patterns[i]);
-            exitCode = inputUnmatched;
+            exitCode = inputUnread;
         }
     }
     QNLib__setProgress(nullptr);
@@ -183,9 +185,10 @@ int writtenOut() {
     return streamFailed;
 }
 
-// The exit status of a run that ended with `status`, once its outputs are counted.
+// The exit status of a run that ended with `status`, once its inputs and outputs are counted.
 int withOutputs(int status) {
-    if (status == completed || status == inputUnmatched)
+    if (status == completed && QNLib__inputErrors() > 0) status = inputUnread;
+    if (status == completed || status == inputUnread)
         if (QNLib__outputErrors() > 0) return outputFailed;
     return status;
 }
