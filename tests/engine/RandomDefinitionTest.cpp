@@ -97,21 +97,36 @@ protected:
             stringSet(s.name, items);
         }
         counter("hits", 0);
+        // Every scan starts from the initial values and ends by writing the final ones.
+        for (const RandomVariable& v : d.variables) {
+            variable(v.name, "");
+            actionRow(engine.preStreamActions, "Send to", {v.name, v.initial, ""});
+            actionRow(engine.postStreamActions, "Append to", {"", "=", v.name});
+        }
+        std::vector<std::pair<std::string, std::vector<std::string>>> group{{"IncCounter", {"hits"}}};
+        if (!d.variables.empty()) group.push_back({"Append to", {"", "#", d.variables[0].name}});
+        actionGroup("A", group);
         for (const RandomGraph& rg : d.graphs) {
             PXGraph& g = rg.name.empty() ? main() : *engine.nodeGroups.addGroup(rg.name.c_str());
             std::vector<PXNode*> nodes;
             for (const RandomNode& n : rg.nodes) {
                 PXNode* node = nullptr;
+                const std::string tag = (rg.name.empty() ? "N" : "G") + std::to_string(nodes.size());
                 if (n.kind == RandomNode::referenceKind) {
-                    node = refNode(g, n.reference.c_str());
+                    node = refNode(g, n.reference.c_str(), tag.c_str());
                 } else if (n.kind == RandomNode::wideKind) {
-                    node = wideNode(g, std::u16string(n.text.begin(), n.text.end()).c_str());
+                    node = wideNode(g, std::u16string(n.text.begin(), n.text.end()).c_str(), tag.c_str());
                 } else {
-                    node = textNode(g, n.text.c_str());
+                    node = textNode(g, n.text.c_str(), tag.c_str());
                 }
                 if (n.ignoreCase) node->setIgnoreCase(true);
+                if (!n.sendTo.empty()) act(node, "Send to", {n.sendTo, "", ""});
+                if (!n.appendTo.empty()) act(node, "Append to", {n.appendTo, "", n.appendFrom});
                 if (n.emits) observe(node);
                 if (n.counts) act(node, "IncCounter", {"hits"});
+                if (!n.writes.empty()) act(node, "Append to", {"", "+", n.writes});
+                if (!n.runOver.empty()) act(node, "Run", {"G", n.runOver});
+                if (n.group) act(node, "ExeActionGroup", {"A"});
                 if (n.returns) act(node, "Return");
                 nodes.push_back(node);
             }
@@ -157,6 +172,8 @@ int64_t environmentNumber(const char* name, int64_t fallback) {
 
 TEST(RandomDefinition, SameSeedSameDefinitionAndEveryShapeOccurs) {
     bool wide = false, group = false, emptyItem = false, largeMax = false, zeroMin = false, loop = false;
+    bool variableElement = false, runOverVariable = false, runOverNode = false, actionGroup = false;
+    bool selfAppend = false, sendAlone = false;
     for (uint32_t seed = 0; seed < 200; ++seed) {
         const RandomDefinitionSpec d = randomDefinition(seed);
         EXPECT_EQ(randomDefinition(seed).alphabet, d.alphabet);
@@ -168,11 +185,19 @@ TEST(RandomDefinition, SameSeedSameDefinitionAndEveryShapeOccurs) {
             for (const RandomElement& e : p.elements) {
                 largeMax = largeMax || e.max >= 1000;
                 zeroMin = zeroMin || e.min == 0;
+                variableElement = variableElement || e.set[0] == 'V';
             }
-        for (const RandomNode& n : d.graphs[0].nodes)
+        for (const RandomNode& n : d.graphs[0].nodes) {
             for (int32_t to : n.links) loop = loop || &d.graphs[0].nodes[size_t(to)] <= &n;
+            runOverVariable = runOverVariable || n.runOver[0] == 'V';
+            runOverNode = runOverNode || n.runOver[0] == 'N';
+            actionGroup = actionGroup || n.group;
+            selfAppend = selfAppend || (!n.appendTo.empty() && n.appendFrom == n.appendTo);
+            sendAlone = sendAlone || (!n.sendTo.empty() && n.appendTo.empty() && !n.emits && !n.counts && !n.group);
+        }
     }
     EXPECT_TRUE(wide && group && emptyItem && largeMax && zeroMin && loop);
+    EXPECT_TRUE(variableElement && runOverVariable && runOverNode && actionGroup && selfAppend && sendAlone);
 }
 
 // Each definition in a fresh engine: seeds one after another, for a few seconds by default.

@@ -1,17 +1,17 @@
 // Random small definitions and inputs for differential and robustness tests.
 //
 // randomDefinition(seed) describes a definition as plain data, the same for the same seed:
-// 8-bit or 16-bit sets over a small alphabet, patterns whose bounds include 0, equal bounds,
-// blank maxima and large maxima, string sets whose items share prefixes and include empty,
-// disabled and ignore-case items, a main graph and sometimes a node group, with random links
-// (loops included), a random start node and random output actions on any node. A test turns
-// the description into its own definition (in code or as a file) and scans randomInput()
-// texts with it. Inputs use the definition's alphabet, so matches are frequent; wide
-// definitions get 16-bit units with an odd byte now and then, so both parities occur.
-//
-// Shapes that are known to crash or hang for reasons outside the matcher are left out:
-// pattern elements that name variables, Run and action-group actions, a variable appended to
-// itself, and string sets without an enabled item.
+// 8-bit or 16-bit sets over a small alphabet, variables, patterns whose bounds include 0,
+// equal bounds, blank maxima and large maxima, and whose elements may name a variable,
+// string sets whose items share prefixes and include empty, disabled and ignore-case items,
+// a main graph and sometimes a node group, with random links (loops included), a random
+// start node and random actions on any node: output, counting, sending the node's text to a
+// variable (sometimes as the node's only action), appending to a variable (its own value
+// included), an action group, and in the main graph Run of the node group over a variable
+// or a node's match. A test turns the description into its own definition (in code or as a
+// file) and scans randomInput() texts with it. Inputs use the definition's alphabet, so
+// matches are frequent; wide definitions get 16-bit units with an odd byte now and then, so
+// both parities occur. String sets always have an enabled item.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +46,11 @@ struct RandomStringSet {
     std::vector<RandomItem> items;
 };
 
+struct RandomVariable {
+    std::string name;
+    std::string initial;      // narrow text, set again before every scan
+};
+
 struct RandomNode {
     enum Kind { narrowKind, wideKind, referenceKind };
     Kind kind = narrowKind;
@@ -55,6 +60,12 @@ struct RandomNode {
     bool emits = false;       // writes its matched text and a separator
     bool counts = false;      // increments the counter "hits"
     bool returns = false;     // "Return" (node groups only)
+    std::string sendTo;       // a variable that gets the node's text ("Send to")
+    std::string appendTo;     // a variable that gets `appendFrom` added ("Append to")
+    std::string appendFrom;   // "" for the node's text, or `appendTo` itself
+    std::string writes;       // a variable whose value the node writes to the output
+    std::string runOver;      // Run of the node group "G" over this variable or node tag
+    bool group = false;       // runs the action group "A" (it counts, and writes V0 if any)
     std::vector<int32_t> links;   // node indexes in the same graph
 };
 
@@ -68,6 +79,7 @@ struct RandomDefinitionSpec {
     bool wide = false;
     std::string alphabet;                  // the characters of sets, texts and inputs
     std::vector<RandomSet> sets;           // 8-bit, or 16-bit when wide
+    std::vector<RandomVariable> variables; // "V0", "V1", ...; maybe none
     std::vector<RandomPattern> patterns;
     std::vector<RandomStringSet> stringSets;
     std::vector<RandomGraph> graphs;       // [0] the main graph, then node groups
@@ -116,14 +128,21 @@ inline RandomDefinitionSpec randomDefinition(uint32_t seed) {
         }
         d.sets.push_back(s);
     }
-    // Patterns of one to four elements.
+    // Variables with short initial values.
+    const int32_t variableCount = pick(rng, 3);
+    for (int32_t i = 0; i < variableCount; ++i)
+        d.variables.push_back({"V" + std::to_string(i), randomText(rng, d.alphabet, 0, 2)});
+    auto anyVariable = [&] { return d.variables[size_t(pick(rng, variableCount))].name; };
+    // Patterns of one to four elements, now and then one naming a variable.
     const int32_t patternCount = 1 + pick(rng, 3);
     for (int32_t i = 0; i < patternCount; ++i) {
         RandomPattern p{"P" + std::to_string(i), {}};
         const int32_t elements = 1 + pick(rng, 4);
         for (int32_t e = 0; e < elements; ++e) {
             const int32_t min = pick(rng, 10) < 2 ? 0 : 1 + pick(rng, 3);
-            p.elements.push_back({d.sets[size_t(pick(rng, setCount))].name, min, randomMax(rng, min)});
+            const bool variable = variableCount > 0 && chance(rng, 10);
+            p.elements.push_back({variable ? anyVariable() : d.sets[size_t(pick(rng, setCount))].name, min,
+                                  randomMax(rng, min)});
         }
         d.patterns.push_back(p);
     }
@@ -175,6 +194,24 @@ inline RandomDefinitionSpec randomDefinition(uint32_t seed) {
             n.emits = chance(rng, 60);
             n.counts = chance(rng, 30);
             n.returns = g > 0 && chance(rng, 40);
+            n.group = chance(rng, 10);
+            if (variableCount > 0) {
+                if (chance(rng, 30)) n.sendTo = anyVariable();
+                // Appended to itself right after a send, so that values stay small.
+                if (chance(rng, 15)) {
+                    n.appendTo = anyVariable();
+                    if (chance(rng, 50)) n.appendFrom = n.sendTo = n.appendTo;
+                }
+                if (chance(rng, 25)) n.writes = anyVariable();
+                // The main graph's nodes are tagged "N0", "N1", ...
+                if (g == 0 && group && chance(rng, 10))
+                    n.runOver = chance(rng, 50) ? anyVariable() : "N" + std::to_string(pick(rng, nodes));
+                // A send alone: the shape of a start node that keeps a part of its match.
+                if (!n.sendTo.empty() && n.appendFrom.empty() && chance(rng, 40)) {
+                    n.emits = n.counts = n.returns = n.group = false;
+                    n.appendTo = n.writes = n.runOver = "";
+                }
+            }
             const int32_t links = pick(rng, 3);
             for (int32_t k = 0; k < links; ++k) n.links.push_back(pick(rng, nodes));
             graph.nodes.push_back(n);
