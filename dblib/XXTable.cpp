@@ -3,6 +3,7 @@
 
 #include "dblib/XXCatalogRecs.h"
 
+#include <algorithm>
 #include <ctime>
 #include <new>
 
@@ -148,6 +149,7 @@ void XXTable::prepareInsert(ODBCConnection& connection) {
   odbcCheck(SQLPrepare(statement.get(), sqlText(sql), SQL_NTS), SQL_HANDLE_STMT,
             statement.get());
   insert_ = std::move(statement);
+  bindings_.assign(columnNames_.size(), BoundText{});
 }
 
 bool XXTable::textsFit() {
@@ -169,22 +171,31 @@ bool XXTable::bindRow() {
     for (size_t i = 0; i < columnNames_.size(); ++i) {
       XXFieldValue& value = bound_[i];
       SQLUSMALLINT parameter = static_cast<SQLUSMALLINT>(i + 1);
-      SQLRETURN code;
+      BoundText& binding = bindings_[i];
       if (isDateType(value.sqlType)) {
         timestamps_[i] = timestampOf(value.time);
         indicators_[i] = value.text.empty() ? SQL_NULL_DATA : sizeof(TIMESTAMP_STRUCT);
-        code = SQLBindParameter(statement, parameter, SQL_PARAM_INPUT, SQL_C_TIMESTAMP,
-                                SQL_TIMESTAMP, 19, 0, &timestamps_[i], sizeof timestamps_[i],
-                                &indicators_[i]);
-      } else {
-        bool null = value.text.empty() && !isCharacterType(value.sqlType);
-        indicators_[i] = null ? SQL_NULL_DATA : static_cast<SQLLEN>(value.text.size());
-        SQLULEN size = value.text.empty() ? 1 : value.text.size();
-        code = SQLBindParameter(statement, parameter, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
-                                size, 0, value.text.data(),
-                                static_cast<SQLLEN>(value.text.size()), &indicators_[i]);
+        if (binding.data != nullptr)
+          continue;
+        binding.data = reinterpret_cast<const char*>(&timestamps_[i]);
+        odbcCheck(SQLBindParameter(statement, parameter, SQL_PARAM_INPUT, SQL_C_TIMESTAMP,
+                                   SQL_TIMESTAMP, 19, 0, &timestamps_[i], sizeof timestamps_[i],
+                                   &indicators_[i]),
+                  SQL_HANDLE_STMT, statement);
+        continue;
       }
-      odbcCheck(code, SQL_HANDLE_STMT, statement);
+      bool null = value.text.empty() && !isCharacterType(value.sqlType);
+      indicators_[i] = null ? SQL_NULL_DATA : static_cast<SQLLEN>(value.text.size());
+      // The parameter points into the value's own storage, which a row's copy reuses; it is
+      // bound again only when that storage moved or grew.
+      if (binding.data == value.text.data() && binding.capacity == value.text.capacity())
+        continue;
+      binding.data = value.text.data();
+      binding.capacity = value.text.capacity();
+      odbcCheck(SQLBindParameter(statement, parameter, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                 std::max<size_t>(binding.capacity, 1), 0, value.text.data(),
+                                 static_cast<SQLLEN>(binding.capacity), &indicators_[i]),
+                SQL_HANDLE_STMT, statement);
     }
     return true;
   } catch (const ODBCError& e) {

@@ -3,8 +3,10 @@
 //
 // Opening the table checks that its columns can be selected; the first row prepares
 //   INSERT INTO "owner"."table" ("column", ...) VALUES (?, ...)
-// with every name a quoted identifier. Each row binds its parameters afresh: text as
-// variable-length character data, date, time and timestamp columns as timestamps. An empty
+// with every name a quoted identifier, and binds its parameters once: text as variable-length
+// character data pointing into the row's values (bound again only when a value's storage
+// moves), date, time and timestamp columns as timestamps. Each row then sets only the
+// values and their lengths. An empty
 // text goes in as NULL except in character columns (so an integer or date column that was
 // given nothing holds NULL, not '' or 1970-01-01).
 //
@@ -90,4 +92,10 @@ private:
   ODBCHandle insert_;
   std::vector<TIMESTAMP_STRUCT> timestamps_;
   std::vector<SQLLEN> indicators_;
+  // What each parameter of the prepared insert is bound to (null: not bound yet).
+  struct BoundText {
+    const char* data = nullptr;
+    size_t capacity = 0;
+  };
+  std::vector<BoundText> bindings_;
 };
