@@ -1,7 +1,11 @@
 #include "builder/PXCfg.h"
 
+#include <algorithm>
+
 #include "builder/IXXView.h"
 #include "definitions/PXDefinition.h"
+#include "definitions/PXNode.h"
+#include "engine/PXEngine.h"
 #include "foundation/XXGRID.h"
 #include "foundation/XXSTRTABLE.h"
 
@@ -164,6 +168,38 @@ int32_t PXCfg::updateGrids(const char* name) {
     ui.popGrid();
     view_.setStatus("Press F1 for help");
     return 2;
+}
+
+bool PXCfg::editNodeActions(PXNode& node) {
+    auto* compiler = dynamic_cast<PXEngine*>(engine());
+    if (!compiler) return false;
+    // The grid of an action group's actions lends its columns; its own rows (none outside
+    // the action groups' dialog) are put back afterwards.
+    ActionGrid& grid = compiler->actionGroupActions;
+    std::unique_ptr<XXROWLIST> held = grid.replaceRows(std::make_unique<XXROWLIST>());
+    int32_t row = 0;
+    for (const CAction* action : node.actions) {
+        grid.setText(PXCOL::actionKind, row, action->name.text());
+        for (int32_t p = 0; p < std::min(action->parmCount(), PXCOL::parmCount); ++p)
+            grid.setFromString(PXCOL::firstParm + p, row, action->parm(p));
+        ++row;
+    }
+    grid.resetPosition();
+    const std::string caption = "Actions of node " + std::to_string(node.number + 1) +
+                                (node.tag().length() > 0 ? std::string(" (") + node.tag().text() + ")" : "");
+    grid.extraText = caption.c_str();
+    const int32_t result = ui.runDialog(grid, 1082);
+    grid.extraText = "";
+    std::unique_ptr<XXROWLIST> edited = grid.replaceRows(std::move(held));
+    grid.resetPosition();
+    if (result != -4) return false;
+    CActions actions;
+    compiler->compileActions(*edited, actions, nullptr);
+    actions.setGraph(node.owner);
+    node.actions = std::move(actions);
+    node.rebuildSummary();
+    modified = true;
+    return true;
 }
 
 // A value picker may be asked for from a detail grid, where both levels are taken: its

@@ -7,7 +7,7 @@
 // a copy of its rows; Select (or Enter) on a record opens that record's detail rows in the
 // detail grid on the second level, and the master dialog comes back afterwards. It is also
 // the form runner of the definition's value pickers and the source of the choosers of the
-// grid dialogs.
+// grid dialogs, and it edits a node's actions in the action grid dialog.
 // Tests: tests/builder/GridEditingTest.cpp.
 #pragma once
 
@@ -22,6 +22,7 @@
 #include "run/PXBatchClient.h"
 
 class IXXView;
+class PXNode;
 
 class PXCfg : public PXBatchClient, public IPXFormRunner {
 public:
@@ -43,6 +44,11 @@ public:
     // Master-detail editing of the grid named `name`; 2, or 0 after "grabGrid 1" (no such
     // grid) or "no subgrid".
     int32_t updateGrids(const char* name);
+
+    // Edits the actions of `node` in the action grid dialog, one a row (kind, parameters).
+    // When the dialog ends with OK after changes, the rows are compiled into the node's new
+    // actions as the phase actions are; true then.
+    bool editNodeActions(PXNode& node);
 
     // IPXFormRunner: a value picker's one-record form; true when confirmed.
     bool runForm(XXGRID& form) override;

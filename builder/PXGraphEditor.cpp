@@ -38,6 +38,7 @@ bool PXGraphEditor::itemCommand(XXGRAPH& graph, int32_t id, int32_t command) {
     case PXCMD::properties: changed = editProperties(graph, *node); break;
     case PXCMD::string: changed = editString(*node, false); break;
     case PXCMD::wideString: changed = editString(*node, true); break;
+    case PXCMD::actions: changed = dialogs_.editNodeActions(*node); break;
     case PXCMD::startNode: {
         auto* pxGraph = dynamic_cast<PXGraph*>(&graph);
         if (!pxGraph) return false;

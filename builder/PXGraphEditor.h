@@ -2,8 +2,8 @@
 //
 // The graph container carries out what it can itself (moving, linking, deleting, link
 // colours and numbers, comment texts) and passes the rest here: a node's properties (tag,
-// pattern, node number), its string and wide string with "Ignore case", and making it the
-// start node. The questions go to the widget layer through IPXNodeDialogs; a declined
+// pattern, node number), its string and wide string with "Ignore case", its actions, and
+// making it the start node. The questions go to the widget layer through IPXNodeDialogs; a declined
 // dialog changes nothing. Every change marks the definition modified (the `changed`
 // notice) and rebuilds the node's label.
 // Tests: tests/builder/SurfaceModelTest.cpp.
@@ -41,6 +41,8 @@ public:
     virtual bool editNodeProperties(PXNodeProps& props, const std::vector<std::string>& names) = 0;
     // The string dialog ("String" or "Wide string" in `caption`); false when cancelled.
     virtual bool editNodeString(const std::string& caption, PXNodeString& value) = 0;
+    // The node's actions in their grid dialog; true when they changed.
+    virtual bool editNodeActions(PXNode& node) = 0;
 };
 
 class PXGraphEditor : public IXXGRAPHOWNER {

@@ -57,8 +57,6 @@ void CAction::rebuildSummary() {
 
 const XXWSTRING& CAction::summaryText() const { return summary; }
 
-bool CAction::edit(IPXFormRunner*) { return false; }
-
 int32_t CAction::doIt(XXINST*, PXNode*) {
     Tracer("CAction::doIt") << "PVF" << endMsg;
     return -1;

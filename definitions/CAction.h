@@ -52,8 +52,9 @@ public:
     virtual void setParm(int32_t i, const XXWCHAR* text);
     virtual void rebuildSummary();
     virtual const XXWSTRING& summaryText() const;
-    // Lets the user edit the parameters (through the form runner the user interface
-    // installs); true when confirmed. The base has no parameter form and gives false.
+    // Lets the user edit the parameters in a one-record form of the kind's parameters
+    // (through the form runner the user interface installs); true when confirmed, false
+    // without a runner or for a kind without parameters.
     virtual bool edit(IPXFormRunner* runner);
     // Runs the action; the base reports the missing override and gives -1.
     virtual int32_t doIt(XXINST* context, PXNode* node);

@@ -408,6 +408,8 @@ bool DrawingSurface::editNodeString(const std::string& caption, PXNodeString& va
     return NodeDialogs::editString(this, NodeDialogs::plain(caption.c_str()), value);
 }
 
+bool DrawingSurface::editNodeActions(PXNode& node) { return app_.editNodeActions(node); }
+
 bool DrawingSurface::confirmDelete(int32_t id) {
     const XXGRAPHITEM* item = graph() ? graph()->findItem(id) : nullptr;
     const QString what = item ? text(item->displayText()) : QString("the link");

@@ -35,6 +35,7 @@ public:
 
     bool editNodeProperties(PXNodeProps& props, const std::vector<std::string>& names) override;
     bool editNodeString(const std::string& caption, PXNodeString& value) override;
+    bool editNodeActions(PXNode& node) override;
     bool confirmDelete(int32_t id) override;
     int32_t chooseName(const char* caption, const char* const* names, int32_t count, int32_t current) override;
     bool askNumber(const char* caption, int32_t& value) override;

@@ -46,6 +46,7 @@ public:
         if (accept) value = string;
         return accept;
     }
+    bool editNodeActions(PXNode&) override { return false; }
 };
 
 // Three nodes A, B, C in a row on a surface, with the builder as the graph's owner.
