@@ -1,20 +1,34 @@
 // The drawing surface and run control driven with real mouse and key events: a graph drawn,
-// linked and filled in on an empty definition, saved, reloaded and run; a long run stopped.
-// Screenshots of the bundled example's graphs, a node's context menu and the stop box go to
-// the build folder's screenshots/.
+// linked and filled in on an empty definition, saved, reloaded and run; a long run stopped;
+// a run that ignores Stop; the context menus of a node, a link and a comment opened with the
+// right button. Screenshots of the bundled example's graphs, a node's context menu, the
+// node's actions dialog, the stop box and the progress in the status bar go to the build
+// folder's screenshots/.
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "builder/qt/DrawingSurface.h"
+#include "builder/qt/GridDialog.h"
 #include "builder/qt/MainWindow.h"
 #include "definitions/PXGraphs.h"
 #include "definitions/PXNode.h"
@@ -79,6 +93,14 @@ QPoint centreOf(DrawingSurface* s, const XXNODE* node) {
     return {r.x + r.width / 2, r.y + r.height / 2};
 }
 
+// A right click as the window system delivers it: the press opens the context menu.
+void rightClick(QWidget* w, QPoint at) {
+    QWidget* top = w->window();
+    QTest::mouseClick(top->windowHandle(), Qt::RightButton, {}, w->mapTo(top, at));
+}
+
+bool isMessageBox(QWidget* w) { return dynamic_cast<QMessageBox*>(w) != nullptr; }
+
 // Opens the node's menu with a double click and picks `entry`.
 void nodeCommand(DrawingSurface* s, const XXNODE* node, const QString& entry, std::function<void(QMenu*)> before = {}) {
     onPopup(entry, before);
@@ -121,7 +143,7 @@ TEST_F(SurfaceTest, DrawLinkFillInSaveReloadAndRun) {
     QString told;
     for (auto [from, to] : {std::pair{a, b}, std::pair{b, c}, std::pair{a, b}}) {
         if (from == a && a->linkCount() == 1)
-            onModal([](QWidget* m) { return dynamic_cast<QMessageBox*>(m) != nullptr; }, [&](QWidget* m) {
+            onModal(isMessageBox, [&](QWidget* m) {
                 told = static_cast<QMessageBox*>(m)->text();
                 static_cast<QMessageBox*>(m)->button(QMessageBox::Ok)->click();
             });
@@ -219,7 +241,7 @@ TEST_F(SurfaceTest, ANodeWithNothingToMatchStopsTheRunAndIsSelected) {
         boxes << static_cast<QMessageBox*>(m)->text();
         static_cast<QMessageBox*>(m)->button(QMessageBox::Ok)->click();
     };
-    onModal([](QWidget* m) { return dynamic_cast<QMessageBox*>(m) != nullptr; }, answer);
+    onModal(isMessageBox, answer);
     w.action(1065)->trigger();
     QApplication::processEvents();
     ASSERT_FALSE(boxes.isEmpty());
@@ -230,12 +252,164 @@ TEST_F(SurfaceTest, ANodeWithNothingToMatchStopsTheRunAndIsSelected) {
     EXPECT_FALSE(fs::exists(dir.file("found.txt")));
 }
 
+// The input is a named pipe that the test feeds: the run reads what it is given, shows its
+// progress, then waits in a read for more and so ignores Stop until the pipe is closed.
+TEST_F(SurfaceTest, ARunThatIgnoresStopIsGivenUpAsAnInternalFailure) {
+    TempDir dir;
+    writeDefinition(dir, "");
+    std::ofstream(dir.file("Ids.QXD"), std::ios::app) << "Node 0 30 40 96 24\nNodeAttribute 0 Start\nNodeString 0 \"id=\"\n"
+                                                         "NodeTag 0 \"Num\"\n";
+    fs::remove(dir.file("input.txt"));
+    ASSERT_EQ(mkfifo(dir.file("input.txt").c_str(), 0600), 0);
+    std::atomic<bool> closePipe{false};
+    std::thread writer([&, path = dir.file("input.txt")] {
+        const int fd = open(path.c_str(), O_WRONLY);   // waits for the run to open it
+        if (fd < 0) return;
+        if (closePipe) {   // the run never came: the test let the writer through
+            close(fd);
+            return;
+        }
+        const std::string chunk(8192, 'x');
+        for (int i = 0; i < 40; ++i) EXPECT_EQ(write(fd, chunk.data(), chunk.size()), ssize_t(chunk.size()));
+        while (!closePipe) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        close(fd);
+    });
+    struct Release {
+        std::atomic<bool>& flag;
+        std::thread& t;
+        std::string path;
+        ~Release() {
+            flag = true;
+            // A run that never opened the pipe is let through with a reader of our own.
+            if (const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK); fd >= 0) close(fd);
+            t.join();
+        }
+    } release{closePipe, writer, dir.file("input.txt")};
+
+    MainWindow w(dir.file("Ids.QXD").c_str());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.app().runControl().setStopLimit(300, 50);
+    QString progress, failure;
+    qint64 stopToFailure = -1;
+    QElapsedTimer clock;
+    // The files, the bytes, the rate, then the run's message.
+    const QRegularExpression shown("^0 files   ([0-9]+)\\.[0-9] KB   [0-9.]+ (bytes|KB|MB)/s    Scanning " +
+                                   QRegularExpression::escape(QString::fromStdString(dir.file("input.txt"))) + "$");
+    onModal(named("StopBox"), [&](QWidget* box) {
+        // The run reads what the pipe holds, then waits for bytes that do not come.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shown.match(w.statusBar()->currentMessage()).hasMatch(); }, 5000));
+        QTest::qWait(300);
+        progress = w.statusBar()->currentMessage();
+        screenshot(&w, "status-bar-progress");
+        onModal(isMessageBox, [&](QWidget* m) {
+            stopToFailure = clock.elapsed();
+            failure = static_cast<QMessageBox*>(m)->text();
+            static_cast<QMessageBox*>(m)->button(QMessageBox::Ok)->click();
+        });
+        clock.start();
+        QTest::mouseClick(box->findChild<QPushButton*>("Stop"), Qt::LeftButton);
+    });
+    w.action(1065)->trigger();
+    const QRegularExpressionMatch read = shown.match(progress);
+    ASSERT_TRUE(read.hasMatch()) << progress.toStdString();
+    // Whole windows of the 320 KB written: more than the first, never more than all.
+    EXPECT_GT(read.captured(1).toInt(), 64) << progress.toStdString();
+    EXPECT_LE(read.captured(1).toInt(), 320) << progress.toStdString();
+    EXPECT_EQ(failure.toStdString(), "Run failed due to internal error.\nRun of " + dir.file("Ids.QXD"));
+    EXPECT_GE(stopToFailure, 250);
+    EXPECT_LT(stopToFailure, 1000);
+    EXPECT_EQ(w.statusBar()->currentMessage(), failure);
+    EXPECT_EQ(w.app().runControl().state(), PXRunControl::State::givenUp);
+
+    // Once the pipe closes, the run ends and the next one may start.
+    closePipe = true;
+    EXPECT_TRUE(w.app().runControl().waitFinished(5000));
+    EXPECT_EQ(w.app().runControl().state(), PXRunControl::State::idle);
+}
+
+TEST_F(SurfaceTest, ContextMenusOfANodeALinkAndACommentOpenWithTheRightButton) {
+    TempDir dir;
+    const fs::path source = fs::path(QUILLON_SOURCE_ROOT) / "examples" / "servers";
+    for (const char* name : {"Servers.QXD", "Timestamp.QXG"}) fs::copy_file(source / name, dir.path() / name);
+    MainWindow w(dir.file("Servers.QXD").c_str());
+    w.resize(1250, 560);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    DrawingSurface* s = w.drawingSurface();
+    XXGRAPH* graph = s->graph();
+
+    // A node: "Actions" with a click opens its actions; a row typed in and OK add one.
+    auto* host = dynamic_cast<PXNode*>(graph->nodeAt(3));
+    ASSERT_NE(host, nullptr);
+    QString caption, firstRow;
+    onModal(named("grid1"), [&](QWidget* dialog) {
+        auto* d = static_cast<GridDialog*>(dialog);
+        caption = d->windowTitle();
+        firstRow = static_cast<QLineEdit*>(d->cellWidget(0, 0))->text();
+        QWidget* cell = d->cellWidget(0, 1);
+        QTest::mouseClick(cell, Qt::LeftButton);
+        QTest::keyClicks(cell, "Return");
+        screenshot(d, "node-actions-dialog");
+        QTest::mouseClick(d->button(1001), Qt::LeftButton);
+    });
+    onPopup("&Actions");
+    rightClick(s, centreOf(s, host));
+    EXPECT_TRUE(caption.startsWith("Actions of node 4")) << caption.toStdString();
+    EXPECT_EQ(firstRow, "Send to");
+    ASSERT_EQ(host->actions.count(), 2);
+    EXPECT_EQ(std::string(host->actions.at(1)->name.text()), "Return");
+    EXPECT_TRUE(w.app().modified);
+
+    // A link: "Color" chosen with its key, then "Red" in the colour list.
+    const XXNODELINK* link = graph->nodeAt(0)->linkAt(1);
+    ASSERT_NE(link, nullptr);
+    std::array<XXPOINT, 4> points;
+    ASSERT_GE(link->path(points), 2);
+    const QPoint onLink((points[0].x + points[1].x) / 2, (points[0].y + points[1].y) / 2);
+    ASSERT_EQ(s->linkAt(onLink), link->id());
+    QStringList linkEntries;
+    onPopup({}, [&](QMenu* menu) {
+        for (QAction* a : menu->actions()) linkEntries << a->text();
+        QTest::keyClick(menu, Qt::Key_C);
+    });
+    onModal([](QWidget* m) { return dynamic_cast<QInputDialog*>(m) != nullptr; }, [](QWidget* m) {
+        auto* input = static_cast<QInputDialog*>(m);
+        input->findChild<QComboBox*>()->setCurrentText("Red");
+        input->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    rightClick(s, onLink);
+    EXPECT_EQ(linkEntries, (QStringList{"&Delete", "&Renumber", "&Color"}));
+    EXPECT_EQ(link->color(), 7);
+
+    // A comment: "Text" chosen with Down and Enter, a new text typed.
+    XXGRAPHITEM* note = nullptr;
+    for (XXGRAPHITEM* item : graph->items())
+        if (item->isComment()) note = item;
+    ASSERT_NE(note, nullptr);
+    const XXRECT r = graph->itemRect(*note);
+    onPopup({}, [](QMenu* menu) {
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    onModal([](QWidget* m) { return dynamic_cast<QInputDialog*>(m) != nullptr; }, [](QWidget* m) {
+        auto* text = m->findChild<QPlainTextEdit*>();
+        text->selectAll();
+        QTest::keyClicks(text, "Events of the reports");
+        m->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    rightClick(s, QPoint(r.x + 20, r.y + r.height / 2));
+    EXPECT_EQ(std::string(note->label().text()), "Events of the reports");
+    QApplication::processEvents();
+    screenshot(&w, "surface-after-menus");
+}
+
 TEST_F(SurfaceTest, ScreenshotsOfTheExampleGraphsAndANodeMenu) {
     TempDir dir;
     const fs::path source = fs::path(QUILLON_SOURCE_ROOT) / "examples" / "servers";
     for (const char* name : {"Servers.QXD", "Timestamp.QXG"}) fs::copy_file(source / name, dir.path() / name);
     MainWindow w(dir.file("Servers.QXD").c_str());
-    w.resize(1100, 560);
+    w.resize(1250, 560);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     DrawingSurface* s = w.drawingSurface();
