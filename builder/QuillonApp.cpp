@@ -220,10 +220,13 @@ void QuillonApp::viewOutput(int32_t index) {
 
 void QuillonApp::run(int32_t inputKind) {
     // Files are counted as the file scanner reads them; other inputs show their messages.
+    // A given-up run may still be reading the inputs; it is left alone (start refuses).
     PXRunControl::Counter counter;
-    inputs.inputKind = inputKind;
-    if (!runControl_.busy() && inputs.resolvedKind() == MFClient::fileInput)
-        counter = [this] { return PXRunControl::Counts{inputs.files.filesVisited.load(), inputs.files.bytesRead.load()}; };
+    if (runControl_.state() == PXRunControl::State::idle) {
+        inputs.inputKind = inputKind;
+        if (inputs.resolvedKind() == MFClient::fileInput)
+            counter = [this] { return PXRunControl::Counts{inputs.files.filesVisited.load(), inputs.files.bytesRead.load()}; };
+    }
     const bool started = runControl_.start(
         [this, inputKind](PXInst& inst) {
             runKind(inst, inputKind);

@@ -322,6 +322,15 @@ TEST_F(SurfaceTest, ARunThatIgnoresStopIsGivenUpAsAnInternalFailure) {
     EXPECT_EQ(w.statusBar()->currentMessage(), failure);
     EXPECT_EQ(w.app().runControl().state(), PXRunControl::State::givenUp);
 
+    // The run given up still uses the definition: a new one is refused until it ends.
+    QString refused;
+    onModal(isMessageBox, [&](QWidget* m) {
+        refused = static_cast<QMessageBox*>(m)->text();
+        static_cast<QMessageBox*>(m)->button(QMessageBox::Ok)->click();
+    });
+    w.action(1066)->trigger();
+    EXPECT_EQ(refused.toStdString(), "A run is still going on: Run of " + dir.file("Ids.QXD"));
+
     // Once the pipe closes, the run ends and the next one may start.
     closePipe = true;
     EXPECT_TRUE(w.app().runControl().waitFinished(5000));
