@@ -37,7 +37,7 @@ bool actionsLeaveNoTrace(const PXNode& node, int32_t longest, const std::vector<
 
 // A narrow start node whose links are decided by their first byte: does a run need a link?
 void markNarrowRuns(const PXNode& node, PXFastNode& f, const std::vector<const XXFLD*>& matched) {
-    if (f.kind != PXFastNode::setSingle || f.min != 1 || f.step != 1 || node.linkCount() == 0 ||
+    if (f.kind != PXFastNode::setSingle || f.min < 1 || f.step != 1 || node.linkCount() == 0 ||
         !actionsLeaveNoTrace(node, std::max(f.min, f.max), matched))
         return;
     int32_t linkBytes = 0;
@@ -67,7 +67,7 @@ const PXSet16* firstWideSet(PXPattern* m, int32_t& min, int32_t& elements) {
 void markWideRuns(const PXNode& node, PXFastNode& f, const std::vector<const XXFLD*>& matched) {
     int32_t min = 0, elements = 0;
     const PXSet16* run = firstWideSet(f.matcher, min, elements);
-    if (!run || min != 1 || elements != 1 || node.linkCount() == 0) return;
+    if (!run || min < 1 || elements != 1 || node.linkCount() == 0) return;
     const auto* ps = static_cast<PatternSet*>(f.matcher);
     const SubPattern& only = (*ps->target())[0];
     if (!actionsLeaveNoTrace(node, 2 * std::max(only.min, only.max), matched)) return;
@@ -111,7 +111,8 @@ int32_t skipRuns(const PXFastNode& f, Member member, IsLink isLink, const unsign
     // Link units are looked at only where the bytes a link reads are in the window.
     const int32_t last = count - f.linkNeed;
     if (!data || p < 0 || p > last) return p;
-    // A run is matched in pieces of at most `longest` members, from its first member (or p).
+    // A run is matched in pieces of `longest` members, from its first member (or p); a last
+    // piece shorter than the minimum does not match, and no start after it in the run can.
     const int32_t longest = std::max(f.max, f.min);
     auto runStart = [&](int32_t end) {
         int32_t s = end;
@@ -135,15 +136,29 @@ int32_t skipRuns(const PXFastNode& f, Member member, IsLink isLink, const unsign
         }
         if (k > p && member(inputUnit<W>(data, k - W))) {
             const int32_t s = runStart(k);
-            return s + ((k - s) / W - 1) / longest * longest * W;
+            const int32_t units = (k - s) / W;
+            const int32_t lastPiece = units % longest == 0 ? longest : units % longest;
+            if (lastPiece >= f.min) return s + (units - lastPiece) * W;
         }
         from = k + W;
     }
-    // No run up to `last` ends at a link unit. The last run holding a position up to there
-    // may go on past it: the plain search takes it from its start.
-    int32_t j = last - (last - p) % W;
-    while (j >= p && !member(inputUnit<W>(data, j))) j -= W;
-    return j < p ? p + ((last - p) / W + 1) * W : runStart(j);
+    // No piece up to `last` ends at a link unit. The last run holding a position up to there
+    // that has a match leaves the record the skipped runs would have left: the plain search
+    // takes it from its start. A run that the window's end cuts may have one too; it is
+    // taken when no run before it is sure to.
+    int32_t cut = -1;
+    for (int32_t j = last - (last - p) % W; j >= p; j -= W) {
+        if (!member(inputUnit<W>(data, j))) continue;
+        int32_t end = j + W;
+        while (end + W <= count && member(inputUnit<W>(data, end))) end += W;
+        const int32_t s = runStart(j);
+        if (end + W > count)
+            cut = s;
+        else if ((end - s) / W >= f.min)
+            return s;
+        j = s;
+    }
+    return cut >= 0 ? cut : p + ((last - p) / W + 1) * W;
 }
 
 }  // namespace

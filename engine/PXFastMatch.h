@@ -71,13 +71,18 @@ struct PXFastNode {
     bool linksByFirstByte = false;
     int32_t linkNeed = 1;
     bool linkFirst[256] = {};
-    // A start node of one element, a run of a set starting at its first member, with links
-    // decided by a first unit that is no member, and no actions but sends of its own text
-    // to variables that no pattern reads: a run that no link's unit follows is matched,
-    // recorded, sent and left again with nothing else happening, and the next run's record
-    // and sends replace its own before anything can see them. While the run is neither
-    // traced nor debugged, the search may go straight to the last run before a link's unit
-    // (see skipUnlinkedRuns). Narrow runs use `lastTable` and `linkFirst`; wide ones these two.
+    // A start node of one element, a run of a set (at least one member), with links decided
+    // by a first unit that is no member, and no actions but sends of its own text to
+    // variables that no pattern reads. Every walk past the start node then needs a link
+    // unit right after one of its matches: that unit is required, as a unit of a pattern
+    // can be (PXSearchRequired.h), but the start node's matches consume their run, so
+    // where they fall is decided by the run: pieces of the element's maximum from the run's
+    // first member, the last piece matching only when it holds the minimum. A run whose
+    // last piece does not end at a link unit is matched, recorded, sent and left again with
+    // nothing else happening, and the next run's record and sends replace its own before
+    // anything can see them. While the run is neither traced nor debugged, the search may
+    // go straight to the last piece before a link's unit (see skipUnlinkedRuns). Narrow runs
+    // use `lastTable` and `linkFirst`; wide ones these two.
     bool runsNeedALink = false;
     int32_t linkByte = -1;              // the one link byte, or the low byte of the one link unit
     const PXSet16* runSet16 = nullptr;  // a wide run's set
@@ -106,9 +111,10 @@ private:
 };
 
 // For a start node whose runs need a link (`runsNeedALink`), the first position q >= p the
-// search must try: the start of the last match of the run that ends at the first link unit
-// after p, or, when no link unit is in the window, that of the last run the window's end
-// may cut (its record is the one the skipped runs would have left). Window bytes at `data`.
+// search must try: the start of the last piece of the first run after p that a match ending
+// at a link unit closes, or, when there is none in the window, the start of the last run
+// the window's end may cut (its record is the one the skipped runs would have left).
+// Window bytes at `data`.
 int32_t skipUnlinkedRuns(const PXFastNode& f, const unsigned char* data, int32_t count, int32_t p);
 
 // The matcher's result at p: computed in the window when it can be, else the plain match.

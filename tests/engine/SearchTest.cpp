@@ -234,12 +234,12 @@ protected:
 
     // Narrow: a run of "a" to "c", then "@." or "#". Wide: the same over 16-bit units, the run
     // also of U+0140 to U+0141, whose low byte is that of "@".
-    void build(bool twoLinks, bool wide = false) {
+    void build(bool twoLinks, bool wide = false, int32_t min = 1, int32_t max = 4) {
         if (wide)
             set16("L", {{'a', 'c'}, {0x140, 0x141}});
         else
             set8("L", {{'a', 'c'}});
-        pattern("W", {{"L", 1, 4}});
+        pattern("W", {{"L", min, max}});
         user = refNode(main(), "W", "user");
         // Its first unit alone does not decide it.
         PXNode* at = wide ? wideNode(main(), u"@.") : textNode(main(), "@.");
@@ -277,6 +277,21 @@ TEST_F(UnlinkedRunsTest, SeveralLinkBytes) {
     ASSERT_EQ(prepare(), 2);
     EXPECT_TRUE(skipsRuns());
     compare("abc@.# ", 200);
+}
+
+// Runs are matched in pieces: only a last piece that holds the minimum can reach a link.
+TEST_F(UnlinkedRunsTest, PiecesOfAFixedCount) {
+    build(true, false, 3, 3);
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_TRUE(skipsRuns());
+    compare("abc@.# ", 300);
+}
+
+TEST_F(UnlinkedRunsTest, PiecesBetweenAMinimumAndAMaximum) {
+    build(false, true, 2, 3);
+    ASSERT_EQ(prepare(), 2);
+    EXPECT_TRUE(skipsRuns());
+    compare(std::string("ab\0\0\1@.", 7), 300);
 }
 
 TEST_F(UnlinkedRunsTest, WideWithOneLinkUnit) {
