@@ -135,9 +135,11 @@ void MainWindow::menusChanged() {
 }
 
 void MainWindow::runStopBox(PXRunControl& control) {
+    // The box stands just inside the corner where the Quick Start panel is, which it hides.
     const bool panel = quickStart_->isVisible();
+    const QPoint at = quickStart_->mapToGlobal(QPoint(2, 2));
     quickStart_->hide();
-    StopBox::run(control, this, [this](const std::string& text) { statusBar()->showMessage(qs(text)); });
+    StopBox::run(control, this, at, [this](const std::string& text) { statusBar()->showMessage(qs(text)); });
     if (panel) quickStart_->show();
 }
 

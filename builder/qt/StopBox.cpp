@@ -29,7 +29,7 @@ public:
 
 namespace StopBox {
 
-void run(PXRunControl& control, QWidget* parent, const std::function<void(const std::string&)>& status) {
+void run(PXRunControl& control, QWidget* parent, QPoint at, const std::function<void(const std::string&)>& status) {
     if (control.finished()) return;
     Box box(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     box.setObjectName("StopBox");
@@ -72,6 +72,7 @@ void run(PXRunControl& control, QWidget* parent, const std::function<void(const 
     });
     progress.start(kProgressMs);
     box.onReject = [stop] { stop->click(); };
+    box.move(at);
     box.exec();
 }
 

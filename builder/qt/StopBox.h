@@ -6,6 +6,8 @@
 // the run ends or is given up.
 #pragma once
 
+#include <QPoint>
+
 #include <functional>
 #include <string>
 
@@ -13,7 +15,7 @@ class PXRunControl;
 class QWidget;
 
 namespace StopBox {
-// Runs the box modally over `parent` until the run of `control` ends or is given up.
-// `status` receives the run's progress line while it goes on.
-void run(PXRunControl& control, QWidget* parent, const std::function<void(const std::string&)>& status);
+// Runs the box modally over `parent`, its top-left corner at `at` (screen), until the run of
+// `control` ends or is given up. `status` receives the run's progress line while it goes on.
+void run(PXRunControl& control, QWidget* parent, QPoint at, const std::function<void(const std::string&)>& status);
 }  // namespace StopBox

@@ -111,35 +111,23 @@ TEST(RunControl, RunIgnoringStopIsGivenUpAndBlocksTheNextRunUntilItEnds) {
     EXPECT_EQ(control.collect().status, "next");
 }
 
-TEST(RunControl, ProgressShowsTheCountsTheRateAndTheLatestMessage) {
+// The status line during a run is checked end to end by the window tests; here its counts.
+TEST(RunControl, ProgressCountsInTheirUnitsAndTheWorkerThread) {
     EXPECT_EQ(PXRunControl::progressText({1, 512}, 0), "1 file   512 bytes");
     EXPECT_EQ(PXRunControl::progressText({0, 1536}, 2.0), "0 files   1.5 KB   768 bytes/s");
     EXPECT_EQ(PXRunControl::progressText({12, 3LL << 30}, 1.0), "12 files   3.0 GB   3.0 GB/s");
-
     PXRunControl control;
     std::atomic<bool> onWorker{false};
-    std::atomic<bool> posted{false};
-    std::atomic<bool> release{false};
     ASSERT_TRUE(control.start(
-                    [&](PXInst&) {
-                        onWorker = control.onWorker();
-                        control.postProgress("file 1");
-                        control.postProgress("file 2");
-                        posted = true;
-                        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                        return std::string();
-                    },
-                    "Run of T", [] { return PXRunControl::Counts{2, 3 << 20}; }));
-    while (!posted) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const std::string line = control.progress();
-    EXPECT_EQ(line.rfind("2 files   3.0 MB   ", 0), 0u) << line;
-    EXPECT_NE(line.find(" MB/s   file 2"), std::string::npos) << line;   // 3 MB in 20 ms to 3 s
-    release = true;
+        [&](PXInst&) {
+            onWorker = control.onWorker();
+            return std::string("done");
+        },
+        "Run of T"));
     ASSERT_TRUE(control.waitFinished(5000));
     EXPECT_TRUE(onWorker);
     EXPECT_FALSE(control.onWorker());
-    control.collect();
+    EXPECT_EQ(control.collect().status, "done");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 // folder's screenshots/.
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLabel>
@@ -204,9 +205,14 @@ TEST_F(SurfaceTest, StopEndsALongRunWithScanHalted) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     ASSERT_EQ(w.drawingSurface()->graph()->nodeCount(), 2);
     QString shownBefore, shownAfter;
+    const QPoint panelCorner = w.quickStartPanel()->mapToGlobal(QPoint(0, 0));
+    QPoint boxCorner;
+    bool panelShown = true;
     onModal(named("StopBox"), [&](QWidget* box) {
         auto* text = box->findChild<QLabel*>("StopText");
         shownBefore = text->text();
+        boxCorner = box->pos();
+        panelShown = w.quickStartPanel()->isVisible();
         screenshot(box, "stop-box");
         QTest::mouseClick(box->findChild<QPushButton*>("Stop"), Qt::LeftButton);
         shownAfter = text->text();
@@ -215,6 +221,9 @@ TEST_F(SurfaceTest, StopEndsALongRunWithScanHalted) {
     w.action(1065)->trigger();
     EXPECT_EQ(shownBefore, " Working ... ");
     EXPECT_EQ(shownAfter, " Stopping ... ");
+    EXPECT_EQ(boxCorner, panelCorner + QPoint(2, 2));
+    EXPECT_FALSE(panelShown);
+    EXPECT_TRUE(w.quickStartPanel()->isVisible());
     const PXRunControl::Outcome& out = w.app().lastRun();
     EXPECT_TRUE(out.halted);
     EXPECT_NE(out.status.find(" - scan halted"), std::string::npos) << out.status;
