@@ -326,8 +326,9 @@ TEST_F(SurfaceTest, ARunThatIgnoresStopIsGivenUpAsAnInternalFailure) {
     EXPECT_GT(read.captured(1).toInt(), 64) << progress.toStdString();
     EXPECT_LE(read.captured(1).toInt(), 320) << progress.toStdString();
     EXPECT_EQ(failure.toStdString(), "Run failed due to internal error.\nRun of " + dir.file("Ids.QXD"));
+    // The shortened countdown, not ten seconds (with room for a busy machine).
     EXPECT_GE(stopToFailure, 250);
-    EXPECT_LT(stopToFailure, 1000);
+    EXPECT_LT(stopToFailure, 5000);
     EXPECT_EQ(w.statusBar()->currentMessage(), failure);
     EXPECT_EQ(w.app().runControl().state(), PXRunControl::State::givenUp);
 
