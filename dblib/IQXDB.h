@@ -55,6 +55,10 @@ public:
   // transaction is committed, by closeTable, exeSQL or close, or with the row that fills the
   // transaction. A commit that fails loses the transaction's rows and makes the operation
   // that committed return 0, with the reason and the rows lost as message lines.
+  // With a database behind a server, rows are sent a hundred at a time: a row is then queued
+  // (1), and a row the database refuses is reported by the call that sends it (a later
+  // rowOut, closeTable, exeSQL or close), which returns 0 with the reason and a line
+  // "Row refused: table T (column=value, ...)" naming the row; the other rows go in.
   virtual uint8_t rowOut(int32_t table) noexcept = 0;
   // Commits the rows written so far (to every table) and closes the table; 1 unless the
   // commit failed.

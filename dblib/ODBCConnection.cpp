@@ -122,6 +122,20 @@ bool ODBCConnection::supportsTransactions() {
   return odbcSucceeded(code) && capable != SQL_TC_NONE;
 }
 
+bool ODBCConnection::sendsRowArrays() {
+  SQLUINTEGER counts = 0;
+  SQLRETURN code =
+      SQLGetInfo(dbc_.get(), SQL_PARAM_ARRAY_ROW_COUNTS, &counts, sizeof counts, nullptr);
+  if (!odbcSucceeded(code) || counts == 0 || !supportsTransactions())
+    return false;
+  // SQLite runs inside the process: an execution costs no round trip, its driver executes an
+  // array row by row anyway, and a row it refuses is best reported by its own call.
+  SQLCHAR name[64] = {};
+  SQLSMALLINT length = 0;
+  code = SQLGetInfo(dbc_.get(), SQL_DBMS_NAME, name, sizeof name, &length);
+  return odbcSucceeded(code) && std::string_view(reinterpret_cast<char*>(name)) != "SQLite";
+}
+
 bool ODBCConnection::statementsSurvive(bool commit) {
   SQLUSMALLINT behaviour = SQL_CB_DELETE;
   SQLRETURN code = SQLGetInfo(dbc_.get(),

@@ -53,6 +53,9 @@ public:
   bool isReadOnlySource();
   // Whether the driver can group inserts in a transaction.
   bool supportsTransactions();
+  // Whether rows are better sent in arrays of parameters: the driver takes them and the
+  // database is behind a server, where each execution costs a round trip.
+  bool sendsRowArrays();
   // Whether prepared statements stay prepared when a transaction ends (committed when
   // `commit`, else rolled back); some drivers drop them.
   bool statementsSurvive(bool commit);

@@ -91,6 +91,7 @@ bool QNDB::connectAndReadCatalogue(const char* dataSource) {
   if (!connection_.isConnected())
     return false;
   open_ = true;
+  arrays_ = connection_.sendsRowArrays();
   if (!connection_.supports(SQL_API_SQLTABLES))
     return false;
   {
@@ -229,6 +230,11 @@ uint8_t QNDB::rowOut(int32_t index) noexcept {
     // program holds the database; one that starts with a write waits for the lock.
     if (!t->isOpen() && !t->open(connection_))
       return uint8_t{0};
+    if (arrays_ && t->columnCount() > 0) {
+      // Queued, sent with its array; a refusal is reported by the call that sends it.
+      bool queued = batch_.queue(index);
+      return static_cast<uint8_t>((!batch_.full() || batch_.commit()) && queued);
+    }
     batch_.begin();
     switch (t->rowOut(connection_)) {
     case XXRowResult::written:

@@ -8,7 +8,8 @@
 // named kQNDBChooserSymbol, found at call time); with none the choice is empty. The chooser
 // is looked up through a function that tests may replace.
 //
-// Rows go in grouped in transactions (XXRowBatch). The open transaction is committed when
+// Rows go in grouped in transactions (XXRowBatch), and in arrays of rows where the database
+// is behind a server. The open transaction is committed when
 // it is full, when a table is closed, before a free SQL statement (so that the statement
 // sees every row written before it) and when the connection is closed; a commit that fails
 // makes that operation fail, with the database's reason and the rows lost as message lines.
@@ -73,6 +74,7 @@ private:
   XXRowBatch batch_{connection_, tables_, messages_};
   std::string chosenName_;
   bool open_ = false;
+  bool arrays_ = false;  // rows go in arrays (see XXRowBatch)
   ChooserLookup chooserLookup_;
   bool codePageReported_ = false;
 };

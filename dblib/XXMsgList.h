@@ -32,6 +32,11 @@ public:
   // The line, or empty text for an index out of range.
   const char* get(int32_t line) const;
   void clear() { lines_.clear(); }
+  // Drops the lines after the first `count`.
+  void truncate(int32_t count) {
+    if (count >= 0 && static_cast<size_t>(count) < lines_.size())
+      lines_.resize(static_cast<size_t>(count));
+  }
 
 private:
   std::vector<std::string> lines_;

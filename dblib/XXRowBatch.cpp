@@ -1,8 +1,10 @@
 // XXRowBatch: opening, committing and recovering the transaction that groups rows.
 #include "dblib/XXRowBatch.h"
 
+#include <iterator>
 #include <map>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -40,23 +42,96 @@ void XXRowBatch::add(int32_t table) {
   KeptRow& row = rows_[count_];
   row.table = table;
   tables_[static_cast<size_t>(table)]->keepLastRow(row.values);
+  sent_ = ++count_;
+}
+
+bool XXRowBatch::queue(int32_t table) {
+  bool sent = true;
+  if (sent_ < count_ && rows_[sent_].table != table)
+    sent = flush();
+  begin();
+  if (rows_.size() <= count_)
+    rows_.emplace_back();
+  KeptRow& row = rows_[count_];
+  if (!tables_[static_cast<size_t>(table)]->takeRow(connection_, row.values))
+    return false;
+  row.table = table;
   ++count_;
+  for (const std::string& text : row.values.texts)
+    queuedBytes_ += text.size();
+  if (count_ - sent_ >= kRowsPerArray || queuedBytes_ >= kBytesPerArray)
+    sent = flush() && sent;
+  return sent;
+}
+
+bool XXRowBatch::flush() {
+  if (sent_ >= count_)
+    return true;
+  XXTable& table = *tables_[static_cast<size_t>(rows_[sent_].table)];
+  array_.clear();
+  for (size_t i = sent_; i < count_; ++i)
+    array_.push_back(&rows_[i].values);
+  queuedBytes_ = 0;
+  int32_t linesBefore = messages_.count();
+  if (table.rowsIn(connection_, array_)) {
+    sent_ = count_;
+    return true;
+  }
+  // Which row was refused is found below, row by row, with the database's reason for it.
+  messages_.truncate(linesBefore);
+  std::vector<KeptRow> queued(std::make_move_iterator(rows_.begin() + static_cast<long>(sent_)),
+                              std::make_move_iterator(rows_.begin() + static_cast<long>(count_)));
+  count_ = sent_;
+  return sendOneByOne(std::move(queued));
+}
+
+bool XXRowBatch::sendOneByOne(std::vector<KeptRow> queued) {
+  // The failed array may have cost the transaction: its rows before the queue go in again.
+  if (!recover()) {
+    messages_.add("Rows not written: " + std::to_string(queued.size()) +
+                  " more, queued to be sent");
+    return false;
+  }
+  bool all = true;
+  for (size_t i = 0; i < queued.size(); ++i) {
+    KeptRow& row = queued[i];
+    XXTable& table = *tables_[static_cast<size_t>(row.table)];
+    if (table.rowIn(connection_, row.values) == XXRowResult::written) {
+      if (rows_.size() <= count_)
+        rows_.emplace_back();
+      rows_[count_++] = std::move(row);
+      sent_ = count_;
+      continue;
+    }
+    all = false;
+    messages_.add("Row refused: table " + table.name() + " (" + table.describe(row.values) + ")");
+    if (!recover()) {
+      if (i + 1 < queued.size())
+        messages_.add("Rows not written: " + std::to_string(queued.size() - i - 1) +
+                      " more, queued to be sent");
+      return false;
+    }
+  }
+  return all;
 }
 
 bool XXRowBatch::commit() {
   if (!open_)
     return true;
+  bool flushed = flush();
+  if (!open_)
+    return false;
   FinishOnExit end(*this);
   if (count_ == 0) {
     // Nothing went in (the rows were refused or cancelled, which may already have ended the
     // transaction in the database): there is nothing to commit and nothing to report.
     rollBack();
-    return true;
+    return flushed;
   }
   try {
     connection_.endTransaction(true);
     afterTransactionEnd(true);
-    return true;
+    return flushed;
   } catch (const ODBCError& e) {
     // Some databases keep the transaction open after a commit they refused.
     rollBack();
@@ -120,6 +195,8 @@ void XXRowBatch::reportLost() {
 
 void XXRowBatch::finish() noexcept {
   count_ = 0;
+  sent_ = 0;
+  queuedBytes_ = 0;
   open_ = false;
   try {
     connection_.setAutoCommit(true);

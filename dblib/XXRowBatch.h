@@ -13,6 +13,13 @@
 // and the number of rows lost per table; those rows are not written.
 //
 // Drivers without transactions leave every row to autocommit, as if each were a batch.
+//
+// With a database behind a server, rows are queued instead and sent in arrays (XXRowArray):
+// the queue holds rows of one table, and goes out when it holds kRowsPerArray rows or
+// kBytesPerArray bytes of text, before a row of another table (so rows reach the database in
+// the order they were written) and before the commit. An array the database refuses is rolled
+// back with the transaction's other rows, which are sent again, and its rows are sent one by
+// one: each refused row is named with its values, the others go in.
 #pragma once
 
 #include "dblib/ODBCConnection.h"
@@ -27,6 +34,8 @@
 class XXRowBatch {
 public:
   static constexpr size_t kRowsPerCommit = 5000;
+  static constexpr size_t kRowsPerArray = 100;
+  static constexpr size_t kBytesPerArray = 1 << 20;
 
   XXRowBatch(ODBCConnection& connection, std::vector<std::unique_ptr<XXTable>>& tables,
              XXMsgList& messages)
@@ -39,6 +48,12 @@ public:
   void begin();
   // After the row rowOut wrote into `table` (an index into the tables): keeps it.
   void add(int32_t table);
+  // Takes the staged row of `table` into the queue (after sending the queue when it holds
+  // another table's rows or is full). False when the row could not be taken or a queued row
+  // was refused, each reported.
+  bool queue(int32_t table);
+  // Sends the queued rows; false when one was refused (reported).
+  bool flush();
   bool full() const { return count_ >= kRowsPerCommit; }
   // Rows written into the open transaction and not yet committed.
   size_t pending() const { return count_; }
@@ -68,7 +83,13 @@ private:
   ODBCConnection& connection_;
   std::vector<std::unique_ptr<XXTable>>& tables_;
   XXMsgList& messages_;
+  // Sends the queued rows one by one after their array failed.
+  bool sendOneByOne(std::vector<KeptRow> queued);
+
   std::vector<KeptRow> rows_;  // the first count_ are the batch; the storage is reused
   size_t count_ = 0;
+  size_t sent_ = 0;            // rows_[sent_, count_) are queued, not sent yet
+  size_t queuedBytes_ = 0;
+  std::vector<const XXRowValues*> array_;  // the queued rows of one execution
   bool open_ = false;
 };

@@ -13,20 +13,6 @@ SQLCHAR* sqlText(const std::string& text) {
   return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str()));
 }
 
-TIMESTAMP_STRUCT timestampOf(std::time_t time) {
-  std::tm local{};
-  localtime_r(&time, &local);
-  TIMESTAMP_STRUCT stamp{};
-  stamp.year = static_cast<SQLSMALLINT>(local.tm_year + 1900);
-  stamp.month = static_cast<SQLUSMALLINT>(local.tm_mon + 1);
-  stamp.day = static_cast<SQLUSMALLINT>(local.tm_mday);
-  stamp.hour = static_cast<SQLUSMALLINT>(local.tm_hour);
-  stamp.minute = static_cast<SQLUSMALLINT>(local.tm_min);
-  stamp.second = static_cast<SQLUSMALLINT>(local.tm_sec);
-  stamp.fraction = 0;
-  return stamp;
-}
-
 }  // namespace
 
 XXTable::XXTable(std::string name, std::string owner, XXMsgList& messages)
@@ -131,20 +117,22 @@ bool XXTable::open(ODBCConnection& connection) {
 }
 
 void XXTable::close() {
-  insert_.reset();
+  forgetInsert();
   open_ = false;
 }
 
-void XXTable::prepareInsert(ODBCConnection& connection) {
+std::string XXTable::insertSQL(ODBCConnection& connection) const {
   std::string sql = "INSERT INTO " + qualifiedName(connection);
-  if (columnNames_.empty()) {
-    sql += " DEFAULT VALUES";
-  } else {
-    sql += " (" + columnList(connection) + ") VALUES (";
-    for (size_t i = 0; i < columnNames_.size(); ++i)
-      sql += i == 0 ? "?" : ", ?";
-    sql += ")";
-  }
+  if (columnNames_.empty())
+    return sql + " DEFAULT VALUES";
+  sql += " (" + columnList(connection) + ") VALUES (";
+  for (size_t i = 0; i < columnNames_.size(); ++i)
+    sql += i == 0 ? "?" : ", ?";
+  return sql + ")";
+}
+
+void XXTable::prepareInsert(ODBCConnection& connection) {
+  std::string sql = insertSQL(connection);
   ODBCHandle statement = connection.newStatement();
   odbcCheck(SQLPrepare(statement.get(), sqlText(sql), SQL_NTS), SQL_HANDLE_STMT,
             statement.get());
@@ -172,9 +160,9 @@ bool XXTable::bindRow() {
       XXFieldValue& value = bound_[i];
       SQLUSMALLINT parameter = static_cast<SQLUSMALLINT>(i + 1);
       BoundText& binding = bindings_[i];
+      indicators_[i] = textIndicator(value.text, value.sqlType);
       if (isDateType(value.sqlType)) {
         timestamps_[i] = timestampOf(value.time);
-        indicators_[i] = value.text.empty() ? SQL_NULL_DATA : sizeof(TIMESTAMP_STRUCT);
         if (binding.data != nullptr)
           continue;
         binding.data = reinterpret_cast<const char*>(&timestamps_[i]);
@@ -184,8 +172,6 @@ bool XXTable::bindRow() {
                   SQL_HANDLE_STMT, statement);
         continue;
       }
-      bool null = value.text.empty() && !isCharacterType(value.sqlType);
-      indicators_[i] = null ? SQL_NULL_DATA : static_cast<SQLLEN>(value.text.size());
       // The parameter points into the value's own storage, which a row's copy reuses; it is
       // bound again only when that storage moved or grew.
       if (binding.data == value.text.data() && binding.capacity == value.text.capacity())
@@ -207,12 +193,56 @@ bool XXTable::bindRow() {
   return false;
 }
 
+bool XXTable::canInsert(ODBCConnection& connection) {
+  return (open_ || open(connection)) && canAppend_;
+}
+
+bool XXTable::takeRow(ODBCConnection& connection, XXRowValues& row) {
+  try {
+    if (!canInsert(connection))
+      return false;
+    bound_.copyValuesFrom(staged_);
+    if (!textsFit())
+      return false;
+    bound_.copyValuesTo(row);
+    staged_.resetAll();
+    return true;
+  } catch (const std::exception&) {
+    messages_.add("XXTable::rowOut - unknown exception");
+  }
+  return false;
+}
+
+bool XXTable::rowsIn(ODBCConnection& connection, const std::vector<const XXRowValues*>& rows) {
+  try {
+    if (insertSQL_.empty())
+      insertSQL_ = insertSQL(connection);
+    return canInsert(connection) && array_.insert(connection, insertSQL_, columnTypes_, rows);
+  } catch (const ODBCError& e) {
+    messages_.addDatabaseError("table=" + name_, e.text(), e.code(), e.message());
+  } catch (const std::exception&) {
+    messages_.add("XXTable::rowOut - unknown exception");
+  }
+  return false;
+}
+
+std::string XXTable::describe(const XXRowValues& row) const {
+  constexpr size_t kShown = 60;
+  std::string text;
+  for (size_t i = 0; i < row.texts.size(); ++i) {
+    if (i > 0)
+      text += ", ";
+    const std::string& value = row.texts[i];
+    text += i < columnNames_.size() ? columnNames_[i] + "=" : "";
+    text += value.size() > kShown ? value.substr(0, kShown) + "..." : value;
+  }
+  return text;
+}
+
 XXRowResult XXTable::insertBound(ODBCConnection& connection) {
   bool sent = false;
   try {
-    if (!open_ && !open(connection))
-      return XXRowResult::notSent;
-    if (!canAppend_)
+    if (!canInsert(connection))
       return XXRowResult::notSent;
     if (!insert_)
       prepareInsert(connection);

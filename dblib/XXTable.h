@@ -17,6 +17,7 @@
 #include "dblib/ODBCConnection.h"
 #include "dblib/XXField.h"
 #include "dblib/XXMsgList.h"
+#include "dblib/XXRowArray.h"
 
 #include <cstdint>
 #include <string>
@@ -59,19 +60,34 @@ public:
   void close();
   // Drops the prepared insert (the next row prepares it again), for drivers whose
   // prepared statements do not outlive a transaction.
-  void forgetInsert() { insert_.reset(); }
+  void forgetInsert() {
+    insert_.reset();
+    array_.reset();
+  }
   // Inserts the staged values as one row and resets them when it went in.
   XXRowResult rowOut(ODBCConnection& connection);
   // The values of the row rowOut wrote last, and a row of such values inserted again.
   void keepLastRow(XXRowValues& row) const { bound_.copyValuesTo(row); }
   XXRowResult rowIn(ODBCConnection& connection, const XXRowValues& row);
 
+  // Rows sent in arrays (see XXRowArray): the staged values taken out into `row` without
+  // sending them (false, reported, when the table cannot be written or a text is too long),
+  // and rows of such values inserted in one execution (true when every one went in; which
+  // failed is not said).
+  bool takeRow(ODBCConnection& connection, XXRowValues& row);
+  bool rowsIn(ODBCConnection& connection, const std::vector<const XXRowValues*>& rows);
+  // A row's values for a message: "column=value, ..." with long values cut.
+  std::string describe(const XXRowValues& row) const;
+
   static size_t textLimit(int32_t sqlType);
 
 private:
   std::string qualifiedName(ODBCConnection& connection) const;
   std::string columnList(ODBCConnection& connection) const;
+  std::string insertSQL(ODBCConnection& connection) const;
   void prepareInsert(ODBCConnection& connection);
+  // Opens the table when needed; false when it cannot be opened or written.
+  bool canInsert(ODBCConnection& connection);
   bool textsFit();
   bool bindRow();
   // Opens and prepares as needed, then inserts the bound values.
@@ -98,4 +114,6 @@ private:
     size_t capacity = 0;
   };
   std::vector<BoundText> bindings_;
+  XXRowArray array_;
+  std::string insertSQL_;  // for the arrays, built once
 };

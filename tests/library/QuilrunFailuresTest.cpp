@@ -21,6 +21,7 @@
 #include "tests/library/Process.h"
 #include "tests/odbc/ODBCReader.h"
 #include "tests/odbc/ODBCSandbox.h"
+#include "tests/odbc/PGServer.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -119,10 +120,10 @@ protected:
     }
     ProcessOptions here() const {
         ProcessOptions options = QuilrunFailures::here();
-        // The SQLite driver leaks a little at every connection; its own libraries have no
-        // frame pointers.
+        // The SQLite and PostgreSQL drivers leak a little at every connection; their own
+        // libraries have no frame pointers.
         const std::string suppressions = dir.file("lsan.supp");
-        std::ofstream(suppressions) << "leak:libsqlite3odbc.so\nleak:libsqlite3.so\n";
+        std::ofstream(suppressions) << "leak:libsqlite3odbc.so\nleak:libsqlite3.so\nleak:psqlodbc\nleak:libpq.so\n";
         options.env["LSAN_OPTIONS"] = "print_suppressions=0:suppressions=" + suppressions;
         options.env["ASAN_OPTIONS"] = "fast_unwind_on_malloc=0";
         return options;
@@ -336,6 +337,37 @@ TEST_F(QuilrunRows, ADatabaseLockedByAnotherProgramIsWaitedForAndSaidSo) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, waiting) << "said once";
     EXPECT_EQ(rowCount(), 2);
+}
+
+TEST_F(QuilrunRows, RowsIntoAServerGoInArraysAndAnInterruptEndsAWaitForALock) {
+    PGServer server;
+    const std::string pg = dsn + "-server";
+    ODBCSandbox::instance().addPostgresDSN(pg, server.port(), "postgres");
+    ODBCReader setup(pg);
+    setup.exec("CREATE TABLE \"Rows\" (\"Line\" TEXT CHECK (\"Line\" NOT LIKE '%refused%'))");
+    const auto serverRows = [&] { return setup.query("SELECT count(*) FROM \"Rows\"").at(0).at(0); };
+    // A refused row in the middle of an array is named; every other row goes in.
+    dir.write("in.txt", alerts("a", 120) + "ALERT refused here\n" + alerts("b", 130));
+    writeExtract(dir, "Extract", extract([&](Extract& e) { e.database = pg; }));
+    const ProcessResult r = runProcess(binary("quilrun"), {"-q", "Extract", "in.txt"}, here());
+    EXPECT_EQ(r.status, 5) << r.err;
+    EXPECT_NE(r.err.find("quilrun: Row refused: table Rows (Line= refused here)\n"), std::string::npos) << r.err;
+    EXPECT_EQ(serverRows(), "250");
+
+    // Another session holds the table locked: the run says what it waits for, and the first
+    // interrupt ends the wait instead of leaving the run hanging on the lock.
+    ODBCReader holder(pg);
+    holder.exec("BEGIN");
+    holder.exec("LOCK TABLE \"Rows\" IN ACCESS EXCLUSIVE MODE");
+    RunningProcess run(binary("quilrun"), {"-q", "Extract", "in.txt"}, here());
+    const std::string waiting = "quilrun: Waiting for the database " + pg + ": another program may hold it locked\n";
+    ASSERT_TRUE(waitUntil([&] { return run.errSoFar().starts_with(waiting); })) << run.errSoFar();
+    run.sendSignal(SIGINT);
+    const ProcessResult stopped = run.finish();
+    EXPECT_EQ(stopped.status, 130) << stopped.err;
+    EXPECT_NE(stopped.err.find("canceling statement due to user request"), std::string::npos) << stopped.err;
+    holder.exec("ROLLBACK");
+    EXPECT_EQ(serverRows(), "250");
 }
 
 }  // namespace
