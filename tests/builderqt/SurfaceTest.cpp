@@ -358,7 +358,8 @@ TEST_F(SurfaceTest, ContextMenusOfANodeALinkAndACommentOpenWithTheRightButton) {
     DrawingSurface* s = w.drawingSurface();
     XXGRAPH* graph = s->graph();
 
-    // A node: "Actions" with a click opens its actions; a row typed in and OK add one.
+    // A node: "Actions" with a click opens its actions; a kind typed into a new row opens
+    // the form of its parameters; OK on both adds the action.
     auto* host = dynamic_cast<PXNode*>(graph->nodeAt(3));
     ASSERT_NE(host, nullptr);
     QString caption, firstRow;
@@ -366,9 +367,17 @@ TEST_F(SurfaceTest, ContextMenusOfANodeALinkAndACommentOpenWithTheRightButton) {
         auto* d = static_cast<GridDialog*>(dialog);
         caption = d->windowTitle();
         firstRow = static_cast<QLineEdit*>(d->cellWidget(0, 0))->text();
+        onModal(named("grid2"), [](QWidget* form) {
+            auto* f = static_cast<GridDialog*>(form);
+            QWidget* counter = f->cellWidget(0, 0);
+            QTest::mouseClick(counter, Qt::LeftButton);
+            QTest::keyClicks(counter, "Events");
+            screenshot(f, "action-parameters-form");
+            QTest::mouseClick(f->button(1001), Qt::LeftButton);
+        });
         QWidget* cell = d->cellWidget(0, 1);
         QTest::mouseClick(cell, Qt::LeftButton);
-        QTest::keyClicks(cell, "Return");
+        QTest::keyClicks(cell, "Increment counter");
         screenshot(d, "node-actions-dialog");
         QTest::mouseClick(d->button(1001), Qt::LeftButton);
     });
@@ -377,7 +386,7 @@ TEST_F(SurfaceTest, ContextMenusOfANodeALinkAndACommentOpenWithTheRightButton) {
     EXPECT_TRUE(caption.startsWith("Actions of node 4")) << caption.toStdString();
     EXPECT_EQ(firstRow, "Send to");
     ASSERT_EQ(host->actions.count(), 2);
-    EXPECT_EQ(std::string(host->actions.at(1)->name.text()), "Return");
+    EXPECT_EQ(std::u16string(host->actions.at(1)->summaryText().text()), u"Increment counter Events");
     EXPECT_TRUE(w.app().modified);
 
     // A link: "Color" chosen with its key, then "Red" in the colour list.
