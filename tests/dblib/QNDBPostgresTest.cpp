@@ -238,6 +238,36 @@ TEST_F(QNDBPostgres, ARefusedRowCostsNoOtherRowAndAFailedCommitIsReported) {
   EXPECT_EQ(ODBCReader(dsn_).query("SELECT count(*) FROM child"), (ODBCReader::Rows{{"0"}}));
 }
 
+TEST_F(QNDBPostgres, RowsOfTwoTablesReachTheServerInTheOrderTheyWereWritten) {
+  ODBCReader setup(dsn_);
+  setup.exec("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
+  setup.exec("CREATE TABLE child (pid INTEGER REFERENCES parent(id), note VARCHAR(3))");
+  ASSERT_EQ(db_->open(dsn_.c_str()), 1) << messageText(*db_);
+  int32_t parent = table("parent", "id");
+  int32_t child = table("child", "pid");
+  ASSERT_GE(parent, 0);
+  ASSERT_GE(child, 0);
+  // Blocks of parents, then their children: each child needs its parent in the database
+  // first, although the two tables' rows travel in separate arrays. The notes vary in width
+  // within an array.
+  size_t noteLength = 0;
+  for (int block = 0; block < 5; ++block) {
+    for (int i = block * 30; i < block * 30 + 30; ++i) {
+      EXPECT_EQ(put(parent, "id", std::to_string(i)), 1);
+      ASSERT_EQ(db_->rowOut(parent), 1) << messageText(*db_);
+    }
+    for (int i = block * 30; i < block * 30 + 30; ++i) {
+      EXPECT_EQ(put(child, "pid", std::to_string(i)), 1);
+      EXPECT_EQ(put(child, "note", std::string(i % 4, 'n')), 1);
+      noteLength += i % 4;
+      ASSERT_EQ(db_->rowOut(child), 1) << messageText(*db_);
+    }
+  }
+  EXPECT_EQ(db_->closeTable(child), 1) << messageText(*db_);
+  EXPECT_EQ(ODBCReader(dsn_).query("SELECT count(*), sum(length(note)) FROM child"),
+            (ODBCReader::Rows{{"150", std::to_string(noteLength)}}));
+}
+
 TEST_F(QNDBPostgres, ExeSQLReachesTheServer) {
   EXPECT_EQ(db_->exeSQL("INSERT INTO dup (a) VALUES (41), (42)"), 1) << messageText(*db_);
   EXPECT_EQ(db_->exeSQL("SELECT * FROM no_such_table"), 0);

@@ -140,6 +140,18 @@ TEST_F(QNDBSQLite, RowOutInsertsTheStagedValuesAndResetsThem) {
   EXPECT_EQ(rows[1], (std::vector<std::string>{ODBCReader::kNull, "Bob", ODBCReader::kNull,
                                                ODBCReader::kNull, ""}));
   EXPECT_EQ(db_->getMsgCount(), 0) << messageText(*db_);
+
+  // Each row goes in as staged, whatever the length of the row before it: the insert stays
+  // bound to the values' storage, which grows, moves and is reused.
+  const std::string notes[] = {"", "x", std::string(40, 'a'), "short", std::string(5000, 'b'), "", "y"};
+  ODBCReader::Rows expected;
+  for (const std::string& note : notes) {
+    put("id", "2");
+    put("note", note);
+    ASSERT_EQ(db_->rowOut(people_), 1) << messageText(*db_);
+    expected.push_back({note});
+  }
+  EXPECT_EQ(read("SELECT note FROM people WHERE id = 2 ORDER BY rowid"), expected);
 }
 
 TEST_F(QNDBSQLite, DateColumnsTakeTheExampleTextsAndKeepCorrectedTimes) {
