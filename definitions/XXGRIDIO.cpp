@@ -1,5 +1,6 @@
 #include "definitions/XXGRIDIO.h"
 
+#include <algorithm>
 #include <string>
 
 #include "foundation/XXMSG.h"
@@ -90,7 +91,15 @@ XXROW* XXGRIDIO::readRow(XXGRID& grid, XXROWLIST* detailRows, DefLine& tokens, s
     {
         RowFinisher finish(grid, *row, newDetailRows);
         DefToken token;
+        int32_t values = 0;
+        for (DefLine count = tokens; count.next(token);) ++values;
+        // Rows of older files may lack leading columns: those take their defaults.
+        const int32_t first = std::min(grid.firstColumnRead(version, values), grid.fieldCount());
         int32_t col = 0;
+        for (; col < first; ++col) {
+            const XXFLD_DEF* def = grid.fieldDef(col);
+            row->add(makeField(grid, col))->setValue(def ? def->defaultText.text() : "");
+        }
         while (tokens.next(token)) {
             if (col >= grid.fieldCount()) {
                 reportExcess(line);
@@ -98,7 +107,7 @@ XXROW* XXGRIDIO::readRow(XXGRID& grid, XXROWLIST* detailRows, DefLine& tokens, s
             }
             XXFLD* field = row->add(makeField(grid, col));
             setValue(*field, token, line);
-            if (col == 0) finish.attachDetail();
+            if (row->count() == 1) finish.attachDetail();
             ++col;
         }
     }

@@ -10,7 +10,9 @@
 // the first ones and reports the rest once ("Excess input"). An unquoted "{...}" token in a
 // text column is wide text, an unquoted "[...]" token switches a byte column to numeric
 // form. Numeric byte values outside 0..255 are dropped and reported here, at most a few times
-// per read, so that a damaged file cannot flood the user with reports. After each row the
+// per read, so that a damaged file cannot flood the user with reports. The grid's
+// firstColumnRead() says which column a line's first value fills (from the file's version
+// and the number of values on the line); columns before it take their defaults. After each row the
 // grid's rowRead() hook sees it with the file's version, so a grid can rewrite rows of older
 // files. A row is complete (one field per column) even when a report ends the read early.
 #pragma once

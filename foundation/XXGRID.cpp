@@ -469,3 +469,5 @@ int32_t XXGRID::listChoices(int32_t col, int32_t row, XXSTRING& caption, LIST<XX
 bool XXGRID::canEdit(int32_t) { return true; }
 
 void XXGRID::rowRead(float, XXROW&) {}
+
+int32_t XXGRID::firstColumnRead(float, int32_t) const { return 0; }

@@ -204,6 +204,9 @@ public:
     virtual bool canEdit(int32_t row);
     // Called by the definition reader after each row it adds; `version` is the file's.
     virtual void rowRead(float version, XXROW& row);
+    // The column that the first of `values` values of a line of a file of `version` fills:
+    // rows of older files may lack leading columns, which then take their defaults. 0 here.
+    virtual int32_t firstColumnRead(float version, int32_t values) const;
 
 private:
     XXFLD_DEF& appendFld(XXFLDFACTORY factory, const char* label, int32_t width);

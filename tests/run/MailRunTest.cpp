@@ -345,17 +345,22 @@ TEST(MailRun, FolderRowsOfOlderDefinitionsGainTheScanColumn) {
     std::ifstream in(def, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     text.replace(text.find("Version 2.82"), 12, "Version 2.5");
-    text += "!\"Folders\" \"Archive\" \"Work\"\r\n!\"Folders\" \"1\" \"Archive\" \"INBOX\"\r\n";
+    // Stores named like the old flag's values are stores all the same.
+    text += "!\"Folders\" \"Archive\" \"Work\"\r\n!\"Folders\" \"1\" \"Archive\" \"INBOX\"\r\n"
+            "!\"Folders\" \"0\" \"Work\"\r\n!\"Folders\" \"false\" \"Work\"\r\n";
     std::ofstream(def, std::ios::binary) << text;
+    const std::string root = "maildir://" + mw.store.root() + "\n";
+    writeMailProfiles(mw.ws.path("config"), "[Work]\nArchive = " + root + "0 = " + root + "false = " + root);
     RunResult r = runDefinition(def);
     ASSERT_TRUE(r.loaded);
     XXGRID& rows = r.client->inputs.messages.folders;
-    ASSERT_EQ(rows.rowCount(), 2);
-    EXPECT_EQ(std::string(rows.row(0)->field(0)->getText()), "1");
-    EXPECT_EQ(std::string(rows.row(0)->field(1)->getText()), "Archive");
-    EXPECT_EQ(std::string(rows.row(0)->field(2)->getText()), "Work");
-    EXPECT_EQ(std::string(rows.row(1)->field(2)->getText()), "INBOX") << "a full row is kept";
-    EXPECT_EQ(r.client->runMessage(), "Messages scanned:  1");
+    ASSERT_EQ(rows.rowCount(), 4);
+    const std::vector<std::vector<std::string>> expected = {
+        {"1", "Archive", "Work"}, {"1", "Archive", "INBOX"}, {"1", "0", "Work"}, {"1", "false", "Work"}};
+    for (int32_t i = 0; i < 4; ++i)
+        for (int32_t c = 0; c < 3; ++c)
+            EXPECT_EQ(std::string(rows.row(i)->field(c)->getText()), expected[size_t(i)][size_t(c)]) << i << "," << c;
+    EXPECT_EQ(r.client->runMessage(), "Messages scanned:  3");
 }
 
 TEST(MailImap, TheSameTextsComeFromAnImapFolderAndItsStampsAreSeenByTheNextRun) {
