@@ -1,6 +1,7 @@
 // XXRowBatch: opening, committing and recovering the transaction that groups rows.
 #include "dblib/XXRowBatch.h"
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <new>
@@ -46,20 +47,26 @@ void XXRowBatch::add(int32_t table) {
 }
 
 bool XXRowBatch::queue(int32_t table) {
+  if (!tables_[static_cast<size_t>(table)]->takeRow(connection_, incoming_))
+    return false;
+  size_t width = 1;
+  for (const std::string& text : incoming_.texts)
+    width = std::max(width, text.size());
+  // Every value of an array takes as many bytes as the widest of its column, so a row that
+  // would make the array's buffers outgrow kBytesPerArray starts a new array.
   bool sent = true;
-  if (sent_ < count_ && rows_[sent_].table != table)
+  size_t queued = count_ - sent_;
+  if (queued > 0 && (rows_[sent_].table != table ||
+                     (queued + 1) * std::max(widest_, width) > kBytesPerArray))
     sent = flush();
   begin();
   if (rows_.size() <= count_)
     rows_.emplace_back();
-  KeptRow& row = rows_[count_];
-  if (!tables_[static_cast<size_t>(table)]->takeRow(connection_, row.values))
-    return false;
+  KeptRow& row = rows_[count_++];
+  std::swap(row.values, incoming_);
   row.table = table;
-  ++count_;
-  for (const std::string& text : row.values.texts)
-    queuedBytes_ += text.size();
-  if (count_ - sent_ >= kRowsPerArray || queuedBytes_ >= kBytesPerArray)
+  widest_ = std::max(widest_, width);
+  if (count_ - sent_ >= kRowsPerArray)
     sent = flush() && sent;
   return sent;
 }
@@ -71,7 +78,7 @@ bool XXRowBatch::flush() {
   array_.clear();
   for (size_t i = sent_; i < count_; ++i)
     array_.push_back(&rows_[i].values);
-  queuedBytes_ = 0;
+  widest_ = 0;
   int32_t linesBefore = messages_.count();
   if (table.rowsIn(connection_, array_)) {
     sent_ = count_;
@@ -196,7 +203,7 @@ void XXRowBatch::reportLost() {
 void XXRowBatch::finish() noexcept {
   count_ = 0;
   sent_ = 0;
-  queuedBytes_ = 0;
+  widest_ = 0;
   open_ = false;
   try {
     connection_.setAutoCommit(true);

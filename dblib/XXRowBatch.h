@@ -15,8 +15,9 @@
 // Drivers without transactions leave every row to autocommit, as if each were a batch.
 //
 // With a database behind a server, rows are queued instead and sent in arrays (XXRowArray):
-// the queue holds rows of one table, and goes out when it holds kRowsPerArray rows or
-// kBytesPerArray bytes of text, before a row of another table (so rows reach the database in
+// the queue holds rows of one table, and goes out when it holds kRowsPerArray rows, before
+// its buffers (a slot as wide as the widest value per row) would outgrow kBytesPerArray,
+// before a row of another table (so rows reach the database in
 // the order they were written) and before the commit. An array the database refuses is rolled
 // back with the transaction's other rows, which are sent again, and its rows are sent one by
 // one: each refused row is named with its values, the others go in.
@@ -89,7 +90,8 @@ private:
   std::vector<KeptRow> rows_;  // the first count_ are the batch; the storage is reused
   size_t count_ = 0;
   size_t sent_ = 0;            // rows_[sent_, count_) are queued, not sent yet
-  size_t queuedBytes_ = 0;
+  size_t widest_ = 0;           // the longest text of the queued rows
+  XXRowValues incoming_;        // a row being queued
   std::vector<const XXRowValues*> array_;  // the queued rows of one execution
   bool open_ = false;
 };

@@ -143,6 +143,17 @@ TEST_F(QNDBPostgres, RowOutInsertsTextIntoTypedColumns) {
                 {ODBCReader::kNull, "second", ODBCReader::kNull, ODBCReader::kNull,
                  ODBCReader::kNull, ODBCReader::kNull, ""}}));
   EXPECT_EQ(db_->getMsgCount(), 0) << messageText(*db_);
+
+  // A wide value starts an array of its own (the others keep narrow slots); every value
+  // still goes in whole.
+  for (size_t length : {3, 200000, 5, 0, 7}) {
+    EXPECT_EQ(put(people, "name", "wide"), 1);
+    EXPECT_EQ(put(people, "note", std::string(length, 'w')), 1);
+    ASSERT_EQ(db_->rowOut(people), 1) << messageText(*db_);
+  }
+  EXPECT_EQ(read("SELECT length(note), count(*) FROM people WHERE name = 'wide' AND "
+                 "note = repeat('w', length(note)) GROUP BY 1 ORDER BY 1"),
+            (ODBCReader::Rows{{"0", "1"}, {"3", "1"}, {"5", "1"}, {"7", "1"}, {"200000", "1"}}));
 }
 
 TEST_F(QNDBPostgres, WritesToTheSchemaTheTableCameFrom) {
