@@ -99,7 +99,12 @@ int32_t FileScanner::scan(PXInst& run) {
             }
             input.close();
         } else {
+            // Listed but unreadable (gone since, a dangling link, no permission): the log keeps
+            // its line and the user hears of it, as the run has not read all it was asked to.
             client_.cannotOpen(path);
+            Error e;
+            e << loadString(28) << " " << path << ": " << input.lastErrorText() << endMsg;
+            client_.noteUnreadInput();
         }
         ++count;
         filesVisited.fetch_add(1, std::memory_order_relaxed);

@@ -15,7 +15,6 @@ namespace {
 
 constexpr const char* kCallbackSymbol = "QNCallback01";
 constexpr const char* kOutputIncomplete = "some output could not be written";
-constexpr const char* kInputIncomplete = "some input could not be read";
 
 }  // namespace
 
@@ -149,7 +148,6 @@ void PXClient::runEnd(PXInst& run, const char* summary) {
     // A pre- or post-processor shares the run context of the run it serves, which goes on.
     if (!nested_) run.end();
     runMessage_ << summary;
-    if (unreadInputs_ > 0) addToRunMessage(kInputIncomplete);
     if (outputFailures() > 0) addToRunMessage(kOutputIncomplete);
     message(runMessage_);
 }

@@ -188,6 +188,25 @@ TEST_F(QuilrunFailures, AVariableSentOrAppendedToItselfKeepsItsValue) {
     EXPECT_EQ(TempDir::read(dir.file("hits.txt")), "k|<<t|s+s+s+s");
 }
 
+TEST_F(QuilrunFailures, AListedInputThatCannotBeReadIsNamedAndEndsWithThree) {
+    dir.write("in1.txt", alerts("a", 2));
+    dir.write("in2.txt", alerts("b", 1));
+    fs::permissions(dir.file("in2.txt"), fs::perms::none);
+    const std::string definition = writeExtract(dir, "D", Extract{});
+    // Root reads any file, so the run is made as a user without that right.
+    std::vector<std::string> arguments{definition, dir.file("in*.txt")};
+    std::string program = binary("quilrun");
+    if (geteuid() == 0) {
+        fs::permissions(dir.path(), fs::perms::all);
+        arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", program});
+        program = "/usr/bin/setpriv";
+    }
+    const ProcessResult r = runProcess(program, arguments, here());
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_NE(r.err.find("Unable to open " + dir.file("in2.txt") + ": Permission denied"), std::string::npos) << r.err;
+    EXPECT_EQ(dir.read(dir.file("out/hits.txt")), hits("a", 2) + "END\n");
+}
+
 TEST_F(QuilrunRows, RowsTheDatabaseRefusesEndWithFiveAndTheOthersAreWritten) {
     dir.write("in.txt", "ALERT one\nALERT refused two\nALERT three\nALERT refused four\n");
     writeExtract(dir, "Extract", extract([&](Extract& e) { e.database = dsn; }));

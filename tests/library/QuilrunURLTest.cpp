@@ -80,7 +80,7 @@ TEST_F(QuilrunURL, PagesThatCannotBeFetchedAreNamedAndEndWithThreeWhileTheOthers
     EXPECT_NE(r.err.find("quilrun: Unable to fetch " + closed + ": Get URL: "), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
     EXPECT_EQ(dir.read(dir.file("out.tmp")), page + " ALERT a\n" + page + " ALERT c\n");
-    EXPECT_NE(dir.read(search.log).find("URLs scanned:  3 - some input could not be read"), std::string::npos)
+    EXPECT_NE(dir.read(search.log).find("URLs scanned:  3\n"), std::string::npos)
         << dir.read(search.log);
 
     // The definition's own rows are told of in the same way.

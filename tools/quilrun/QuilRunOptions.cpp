@@ -54,8 +54,9 @@ const char* QuilRunOptions::usage() {
            "\n"
            "Exit status: 0 the run completed; 1 the definition could not be opened, has\n"
            "errors, or (without --force) its files could not all be read; 2 a usage error;\n"
-           "3 the run completed, but an INPUT matched no file or a web page could not be\n"
-           "fetched; 4 standard input could not be read, or standard output not written;\n"
+           "3 the run completed, but an INPUT matched no file, or a file it matched or a web\n"
+           "page could not be read; 4 standard input could not be read, or standard output\n"
+           "not written;\n"
            "5 the run completed, but some output could not be written (a file, the log or a\n"
            "database row); 130 stopped by an interrupt, 143 by SIGTERM.\n";
 }

@@ -8,8 +8,9 @@
 //
 // Exit status: 0 the run completed; 1 the definition could not be opened or has errors
 // (also errors in reading its files, unless --force);
-// 2 a usage error; 3 the run completed, but an INPUT matched no file or a web page (of the
-// command line or the definition) could not be fetched, each named on standard error;
+// 2 a usage error; 3 the run completed, but an INPUT matched no file, or a file it matched
+// or a web page (of the command line or the definition) could not be read, each named on
+// standard error;
 // 4 standard input could not be read (or is too large to scan as one block), or output
 // meant for standard output could not be written there; 5 the run completed, but some
 // output (a file, the log or a database row) could not be written, each failure named on
