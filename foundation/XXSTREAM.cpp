@@ -116,7 +116,7 @@ bool XXSTREAM::openFile() {
     errorText_ = "";
     const bool rewrite = access == FileAccess::writeTruncate;
     if (locking_ && rewrite) access = FileAccess::writeKeep;
-    const int fd = fileOpen(path_.text(), access);
+    const int fd = fileOpen(path_.text(), access, &status_);
     if (fd < 0) {
         errorText_ = systemErrorText(lastSystemError()).c_str();
         return false;
@@ -148,8 +148,8 @@ void XXSTREAM::setLockWait(bool wait) { waitForLocks.store(wait); }
 bool XXSTREAM::lockWait() { return waitForLocks.load(); }
 
 bool XXSTREAM::lockOutput() {
-    uint64_t device = 0, inode = 0;
-    if (!fileIdentity(fd_, device, inode)) return false;
+    if (!status_.known) return false;
+    const uint64_t device = status_.device, inode = status_.inode;
     {
         std::lock_guard<std::mutex> hold(lockedLock);
         if (locked.count({device, inode}) > 0) return true;
@@ -195,7 +195,7 @@ bool XXSTREAM::closeFile(bool mayReport) {
     }
     fd_ = -1;
     openMode_ = 0;
-    timesRead_ = false;
+    status_ = FileStatus();
     outputLength_ = 0;
     resetReading();
     position_ = initialPosition;
@@ -210,15 +210,15 @@ void XXSTREAM::resetReading() {
 }
 
 int64_t XXSTREAM::fileSize() const {
-    if (openMode_ != readRaw) return 0;
-    const int64_t size = ::fileSize(fd_);
-    return size < 0 ? 0 : size;
+    return openMode_ == readRaw ? status_.size : 0;
 }
 
 // --- raw reading -------------------------------------------------------------------------
 
 int64_t XXSTREAM::read(void* buffer, int64_t n) {
     if (openMode_ != readRaw || !buffer || n <= 0) return 0;
+    // Up to the known end only: the read that would find nothing there is left out.
+    if (status_.regular && position_ < status_.size) n = std::min(n, status_.size - position_);
     bool partial = false;
     const int64_t got = fileRead(fd_, buffer, n, partial);
     if (got < 0 || partial) {
@@ -567,9 +567,7 @@ void XXSTREAM::reportWriteFailure(int code, bool mayReport) {
 // --- file times --------------------------------------------------------------------------
 
 const FileTimes* XXSTREAM::times() const {
-    if (openMode_ != readRaw) return nullptr;
-    if (!timesRead_) timesRead_ = fileTimes(fd_, times_);
-    return timesRead_ ? &times_ : nullptr;
+    return openMode_ == readRaw && status_.known ? &status_.times : nullptr;
 }
 
 XXSTRING XXSTREAM::fileTime(int32_t which, bool withTime) const {

@@ -102,15 +102,21 @@ public:
     bool failed() const { return failed_; }
     // Raw reading: a read returned no bytes. Text reading: a read reached the end of the file.
     bool atEnd() const { return atEnd_; }
-    // Size of the raw-read file; 0 when no file is open for raw reading.
+    // Size of the raw-read file when it was opened; 0 when no file is open for raw reading.
     int64_t fileSize() const;
+    // Identity, size, kind and times of the open file, read once when it was opened; null
+    // when nothing is open or the system did not tell.
+    const FileStatus* status() const { return fd_ >= 0 && status_.known ? &status_ : nullptr; }
     // Files have no hidden attribute here (a leading "." hides them): both report false.
     bool hide() { return false; }
     bool unhide() { return false; }
 
     // --- raw reading (mode 2) ---
     // Reads up to n bytes, fewer only at the end of the file; the number read. 0 without a
-    // raw file, at the end (atEnd() is then set) or on failure (reported).
+    // raw file, at the end (atEnd() is then set) or on failure (reported). A regular file is
+    // read up to the size it had when opened without asking the system for more (a small
+    // file takes one read); a read that starts at that size asks again, so bytes added
+    // since are found by the reads that follow.
     int64_t read(void* buffer, int64_t n);
     // The new position, or -1. Raw files seek from any origin; text input and output only
     // from the beginning, and then the result is 0.
@@ -176,8 +182,8 @@ public:
     // --- file times of the raw-read file ---
     // which: 1 creation, 3 last access, anything else last write; in local time, as
     // "YYYY-MM-DD HH:MM:SS" with the time or "YYYY-MM-DD" without. "" when no file is open
-    // for raw reading or its times cannot be read. The times are read once per open, when
-    // first asked for (a scan over many files asks three times per file).
+    // for raw reading or its times cannot be read. The times come with the status read when
+    // the file was opened (a scan over many files asks three times per file).
     XXSTRING fileTime(int32_t which, bool withTime) const;
     XXSTRING fileDate(int32_t which) const { return fileTime(which, false); }
     XXSTRING fileDateTime(int32_t which) const { return fileTime(which, true); }
@@ -198,7 +204,7 @@ private:
     // Starts a token: room for `extra` more bytes, then a space unless the line is empty.
     void separate(int64_t extra);
     void reportWriteFailure(int code, bool mayReport);
-    // The open file's times, read on the first call after opening; null when they cannot be.
+    // The raw-read file's times; null when they could not be read.
     const FileTimes* times() const;
 
     XXSTRING path_;
@@ -218,8 +224,7 @@ private:
     XXSTRING errorText_;
     char quote_ = '"';
     LineEnd lineEnd_ = LineEnd::lf;
-    mutable FileTimes times_;
-    mutable bool timesRead_ = false;
+    FileStatus status_;
 
     static constexpr int64_t initialPosition = -1;
     int64_t position_ = 0;

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -21,7 +22,7 @@ int64_t nanosOf(const timespec& t) { return int64_t(t.tv_sec) * kNanos + t.tv_ns
 
 }  // namespace
 
-int fileOpen(const char* path, FileAccess access) {
+int fileOpen(const char* path, FileAccess access, FileStatus* status) {
     if (!path || !*path) {
         errno = ENOENT;
         return -1;
@@ -38,8 +39,9 @@ int fileOpen(const char* path, FileAccess access) {
         fd = ::open(path, flags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    FileStatus own;
+    FileStatus& st = status ? *status : own;
+    if (fileStatus(fd, st) && st.directory) {
         ::close(fd);
         errno = EISDIR;
         return -1;
@@ -119,39 +121,37 @@ FileLock fileLock(int fd, bool wait) {
     }
 }
 
-bool fileIdentity(int fd, uint64_t& device, uint64_t& inode) {
-    struct stat st {};
-    if (fstat(fd, &st) != 0) return false;
-    device = uint64_t(st.st_dev);
-    inode = uint64_t(st.st_ino);
-    return true;
-}
-
 int64_t fileSeek(int fd, int64_t offset, SeekFrom from) {
     const int whence = from == SeekFrom::beginning ? SEEK_SET : from == SeekFrom::current ? SEEK_CUR : SEEK_END;
     return int64_t(::lseek(fd, off_t(offset), whence));
 }
 
-int64_t fileSize(int fd) {
-    struct stat st {};
-    if (fstat(fd, &st) != 0) return -1;
-    return int64_t(st.st_size);
-}
-
-bool fileTimes(int fd, FileTimes& out) {
+bool fileStatus(int fd, FileStatus& out) {
+    out = FileStatus();
     struct statx sx {};
-    if (statx(fd, "", AT_EMPTY_PATH, STATX_BTIME | STATX_ATIME | STATX_MTIME | STATX_CTIME, &sx) == 0) {
-        auto nanos = [](const statx_timestamp& t) { return int64_t(t.tv_sec) * kNanos + t.tv_nsec; };
-        out.created = (sx.stx_mask & STATX_BTIME) ? nanos(sx.stx_btime) : nanos(sx.stx_ctime);
-        out.accessed = nanos(sx.stx_atime);
-        out.written = nanos(sx.stx_mtime);
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
+        // Systems that refuse statx still answer fstat, without a birth time.
+        struct stat st {};
+        if (fstat(fd, &st) != 0) return false;
+        out.device = uint64_t(st.st_dev);
+        out.inode = uint64_t(st.st_ino);
+        out.size = int64_t(st.st_size);
+        out.regular = S_ISREG(st.st_mode);
+        out.directory = S_ISDIR(st.st_mode);
+        out.times = {nanosOf(st.st_ctim), nanosOf(st.st_atim), nanosOf(st.st_mtim)};
+        out.known = true;
         return true;
     }
-    struct stat st {};
-    if (fstat(fd, &st) != 0) return false;
-    out.created = nanosOf(st.st_ctim);
-    out.accessed = nanosOf(st.st_atim);
-    out.written = nanosOf(st.st_mtim);
+    auto nanos = [](const statx_timestamp& t) { return int64_t(t.tv_sec) * kNanos + t.tv_nsec; };
+    out.device = uint64_t(makedev(sx.stx_dev_major, sx.stx_dev_minor));
+    out.inode = uint64_t(sx.stx_ino);
+    out.size = int64_t(sx.stx_size);
+    out.regular = S_ISREG(sx.stx_mode);
+    out.directory = S_ISDIR(sx.stx_mode);
+    out.times.created = (sx.stx_mask & STATX_BTIME) ? nanos(sx.stx_btime) : nanos(sx.stx_ctime);
+    out.times.accessed = nanos(sx.stx_atime);
+    out.times.written = nanos(sx.stx_mtime);
+    out.known = true;
     return true;
 }
 

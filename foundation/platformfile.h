@@ -17,8 +17,29 @@ enum class FileAccess {
     writeKeep,       // created when missing, its bytes kept (a lock comes before truncating)
 };
 
-// A descriptor for `path`, or -1. Directories are refused (error EISDIR).
-int fileOpen(const char* path, FileAccess access);
+struct FileTimes {
+    int64_t created = 0;    // birth time where the file system records it, else status change
+    int64_t accessed = 0;
+    int64_t written = 0;
+};
+
+// What one status call tells about an open file: its identity, size, kind and times.
+struct FileStatus {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    bool regular = false;    // a regular file (its size is a byte count; pipes and devices have none)
+    bool directory = false;
+    bool known = false;      // the status could be read; everything else is 0 when not
+    FileTimes times;
+};
+// Fills `out` with one system call; false when the status cannot be read.
+bool fileStatus(int fd, FileStatus& out);
+
+// A descriptor for `path`, or -1. Directories are refused (error EISDIR). The status read to
+// tell them apart is handed back in `status` when asked for, so that callers need no second
+// call for the size, times or identity of the file they opened.
+int fileOpen(const char* path, FileAccess access, FileStatus* status = nullptr);
 void fileClose(int fd);
 
 // Reads until `n` bytes are in or the file ends; the count read, or -1 when the system
@@ -40,21 +61,11 @@ bool makeFoldersFor(const char* path);
 // `unsupported` (the file is then written without one).
 enum class FileLock { held, busy, interrupted, unsupported, failed };
 FileLock fileLock(int fd, bool wait);
-// The identity of an open file (device and inode); false when it cannot be read.
-bool fileIdentity(int fd, uint64_t& device, uint64_t& inode);
 
 enum class SeekFrom { beginning, current, end };
 // The new offset from the start of the file, or -1.
 int64_t fileSeek(int fd, int64_t offset, SeekFrom from);
-// The size in bytes, or -1.
-int64_t fileSize(int fd);
 
-struct FileTimes {
-    int64_t created = 0;    // birth time where the file system records it, else status change
-    int64_t accessed = 0;
-    int64_t written = 0;
-};
-bool fileTimes(int fd, FileTimes& out);
 
 // A time that splits file stamps cleanly: a file stamped before the call has this stamp or
 // an earlier one, a file stamped after it a later one. File systems stamp from a clock that

@@ -250,15 +250,12 @@ void Destinations::noteWritten(const char* path) {
     if (FileId id; fileIdOf(path, id)) record_.written.insert(id);
 }
 
-bool Destinations::wroteDuringRun(const char* path) const {
-    FileId id;
-    return !record_.written.empty() && fileIdOf(path, id) && record_.written.count(id) > 0;
-}
+bool Destinations::wroteDuringRun(const FileId& id) const { return record_.written.count(id) > 0; }
 
-bool Destinations::holdsOpen(const char* path) const {
+bool Destinations::holdsOpen(const FileId& id) const {
     for (int32_t i = 0; i < dests_.count(); ++i) {
         const auto* file = dynamic_cast<const StreamDest*>(dests_.at(i));
-        if (file && file->isOpen() && sameFile(file->getPath(), path)) return true;
+        if (FileId open; file && fileIdOf(*file, open) && open == id) return true;
     }
     return false;
 }

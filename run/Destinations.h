@@ -65,16 +65,16 @@ public:
     void notifyAll(int32_t event, const char* name, const char* fullName);
 
     // The files written by this run: the destinations note every file they open, the client
-    // its log. startRun() forgets them; wroteDuringRun() tells whether `path` is one of them,
-    // so that a run never reads back its own output, however close in time it was made.
+    // its log. startRun() forgets them; wroteDuringRun() tells whether the file `id` is one of
+    // them, so that a run never reads back its own output, however close in time it was made.
     void startRun() {
         record_.clear();
         refusedTables_.clear();
     }
     void noteWritten(const char* path);
-    bool wroteDuringRun(const char* path) const;
-    // Whether `path` is a file one of the destinations has open now.
-    bool holdsOpen(const char* path) const;
+    bool wroteDuringRun(const FileId& id) const;
+    // Whether the file `id` is one that one of the destinations has open now.
+    bool holdsOpen(const FileId& id) const;
     // Failures of outputs since startRun (see above); a failure found elsewhere (the log).
     int32_t failures() const { return record_.failures; }
     void noteFailure() { ++record_.failures; }

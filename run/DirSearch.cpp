@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/XXSTREAM.h"
+
 namespace {
 
 // Glob match of `text` against `pattern` with "*" and "?", iterative with one backtrack
@@ -113,6 +115,13 @@ bool sameFile(const char* a, const char* b) {
     struct stat sa {}, sb {};
     if (!a || !b || stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool fileIdOf(const XXSTREAM& stream, FileId& out) {
+    const FileStatus* status = stream.status();
+    if (!status) return false;
+    out = {status->device, status->inode};
+    return true;
 }
 
 bool fileIdOf(const char* path, FileId& out) {

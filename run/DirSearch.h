@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+class XXSTREAM;
+
 // `path` made absolute against the current directory (unchanged when it is absolute).
 std::string absolutePath(const std::string& path);
 
@@ -58,6 +60,10 @@ struct FileId {
     uint64_t device = 0;
     uint64_t inode = 0;
     bool operator<(const FileId& o) const { return device != o.device ? device < o.device : inode < o.inode; }
+    bool operator==(const FileId& o) const = default;
 };
 // False when `path` names no file.
 bool fileIdOf(const char* path, FileId& out);
+// The identity of the file `stream` has open, read when it was opened; false when nothing
+// is open or the system did not tell.
+bool fileIdOf(const XXSTREAM& stream, FileId& out);

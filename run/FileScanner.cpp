@@ -79,6 +79,8 @@ int32_t FileScanner::scan(PXInst& run) {
         run.matchCount = 0;
         streamName_.setFromPath(path);
         fullStreamName_.setText(path);
+        // Counted as its scan starts, so that progress shows the file under way.
+        filesVisited.fetch_add(1, std::memory_order_relaxed);
         XXSTRING note;
         note << " " << loadString(1075) << " " << path;
         client_.message(note);
@@ -86,8 +88,10 @@ int32_t FileScanner::scan(PXInst& run) {
         if (input.open(path, XXSTREAM::readRaw)) {
             fileDate_.setText(input.fileDate(0));
             fileDateTime_.setText(input.fileDateTime(0));
-            // Made after the run began, or written by this run however close in time.
-            if (input.createdAfter(client_.runStartTime()) || client_.wroteDuringRun(path)) {
+            // Made after the run began, or written by this run however close in time (told
+            // by the identity of the file opened, which the open has read already).
+            FileId id;
+            if (input.createdAfter(client_.runStartTime()) || (fileIdOf(input, id) && client_.wroteDuringRun(id))) {
                 XXMSG log(2);
                 log << loadString(1076) << ": " << path << toLog;
             } else {
@@ -107,7 +111,6 @@ int32_t FileScanner::scan(PXInst& run) {
             client_.noteUnreadInput();
         }
         ++count;
-        filesVisited.fetch_add(1, std::memory_order_relaxed);
         if (fileDone) fileDone(path, bytes);
     }
 

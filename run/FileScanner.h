@@ -7,7 +7,7 @@
 // opened is logged ("Unable to open"); a file created after the run started, or written by
 // this run (its outputs and its log), is bypassed with a log line; any other file is announced to the
 // destinations (so that wildcard outputs follow it) and scanned by the engine. Every file
-// visited is counted, and the summary is "Files scanned:  " and the count. A halt request
+// visited is counted (as its scan starts), and the summary is "Files scanned:  " and the count. A halt request
 // of level 2 ends the walk before the next file. While a scan goes on, other threads may read
 // how far it has come (filesVisited, bytesRead): the counts grow once per file and once per
 // window fill, never per byte.
@@ -40,8 +40,9 @@ public:
     // Called after every file visited, with its path and its size in bytes (0 when it was
     // not scanned), for hosts that show progress.
     std::function<void(const char* path, int64_t bytes)> fileDone;
-    // Progress of the scan under way (both 0 at its start): the files visited, and the bytes
-    // read from the files scanned, the current one as far as its window has read.
+    // Progress of the scan under way (both 0 at its start): the files visited, the current one
+    // among them from the moment its scan starts, and the bytes read from the files scanned,
+    // the current one as far as its window has read.
     std::atomic<int64_t> filesVisited{0};
     std::atomic<int64_t> bytesRead{0};
 

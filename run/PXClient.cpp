@@ -179,10 +179,10 @@ bool PXClient::readDefinition() {
     return engine_ && engine_->prepare(true) == 2;
 }
 
-bool PXClient::wroteDuringRun(const char* path) const {
-    if (dests_.wroteDuringRun(path)) return true;
+bool PXClient::wroteDuringRun(const FileId& id) const {
+    if (dests_.wroteDuringRun(id)) return true;
     for (const PXClient* c = parent_; c; c = c->parent_)
-        if (c->log_.holds(path) || c->dests_.holdsOpen(path)) return true;
+        if (c->log_.holds(id) || c->dests_.holdsOpen(id)) return true;
     return false;
 }
 

@@ -171,10 +171,10 @@ public:
     PXClientCallback& callbackObject() { return callback_; }
     // The client that runs this one as a pre- or post-processor, or null.
     PXClient* parent() const { return parent_; }
-    // This run wrote `path` (an output or its log), or a run it serves as a pre- or
+    // This run wrote the file `id` (an output or its log), or a run it serves as a pre- or
     // post-processor is writing it now: it is not read back. A post-processor reads what the
     // run it serves wrote and closed; only that run's log is still being written.
-    bool wroteDuringRun(const char* path) const;
+    bool wroteDuringRun(const FileId& id) const;
 
     XXSTRING appTag{"Quillon"};
     XXSTRING appTitle{"Quillon"};

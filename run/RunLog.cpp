@@ -42,7 +42,10 @@ void RunLog::close() {
     }
 }
 
-bool RunLog::holds(const char* path) const { return file_.isOpen() && sameFile(file_.getPath(), path); }
+bool RunLog::holds(const FileId& id) const {
+    FileId own;
+    return fileIdOf(file_, own) && own == id;
+}
 
 void RunLog::checkWrite() {
     if (writeFailed_ || !file_.failed()) return;

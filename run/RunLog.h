@@ -17,6 +17,7 @@
 
 #include "foundation/XXMSG.h"
 #include "foundation/XXSTREAM.h"
+#include "run/DirSearch.h"
 
 class RunLog : public IXXLOG {
 public:
@@ -31,8 +32,8 @@ public:
     // Restores the thread's previous run log and closes the file.
     void close();
     bool isOpen() const { return file_.isOpen(); }
-    // Whether the log is open and `path` names its file.
-    bool holds(const char* path) const;
+    // Whether the log is open and `id` is its file.
+    bool holds(const FileId& id) const;
     // Why the last open failed, in the system's words.
     const XXSTRING& reason() const { return reason_; }
     // A write to the log since it was opened was refused.

@@ -130,7 +130,7 @@ int32_t StreamDest::open() {
     }
     writeReported_ = false;
     opened_.insert(key);
-    if (FileId id; record_ && fileIdOf(name, id)) record_->written.insert(id);
+    if (FileId id; record_ && fileIdOf(*this, id)) record_->written.insert(id);
     return 2;
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -234,6 +235,40 @@ TEST(XXSTREAMRaw, ReadsToTheEndThenZero) {
     EXPECT_EQ(s.getPosition(), -1);
     EXPECT_EQ(s.read(buf, 4), 0);
     EXPECT_EQ(s.fileSize(), 0);
+}
+
+// The status read at open names the file as a path lookup does (device and inode), and a
+// read stops at the size the file had then; bytes added since come with the next read.
+TEST(XXSTREAMRaw, StatusOfTheOpenFileAndReadsUpToItsSizeThen) {
+    TempDir dir;
+    CaptureSink sink;
+    const std::string path = dir.write("grows", "0123456789");
+    XXSTREAM s;
+    EXPECT_EQ(s.status(), nullptr);
+    ASSERT_TRUE(s.open(path.c_str(), XXSTREAM::readRaw));
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    const FileStatus* status = s.status();
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->device, uint64_t(st.st_dev));
+    EXPECT_EQ(status->inode, uint64_t(st.st_ino));
+    EXPECT_TRUE(status->regular);
+
+    {
+        std::ofstream more(path, std::ios::app | std::ios::binary);
+        more << "abc";
+    }
+    EXPECT_EQ(s.fileSize(), 10);
+    char buf[64];
+    EXPECT_EQ(s.read(buf, 64), 10);
+    EXPECT_FALSE(s.atEnd());
+    EXPECT_EQ(s.read(buf, 64), 3);
+    EXPECT_EQ(std::string(buf, 3), "abc");
+    EXPECT_EQ(s.read(buf, 64), 0);
+    EXPECT_TRUE(s.atEnd());
+    s.close();
+    EXPECT_EQ(s.status(), nullptr);
+    EXPECT_TRUE(sink.errors.empty());
 }
 
 TEST(XXSTREAMRaw, TextStreamsSeekOnlyFromTheBeginning) {

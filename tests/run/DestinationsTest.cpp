@@ -163,12 +163,18 @@ TEST_F(DestinationsTest, RemembersTheFilesTheRunWrote) {
     }
     dests.noteWritten(other.c_str());
     dests.closeAll();
-    EXPECT_TRUE(dests.wroteDuringRun(dir.file("a.res").c_str()));
-    EXPECT_TRUE(dests.wroteDuringRun((dir.path().string() + "/./b.res").c_str()));
-    EXPECT_TRUE(dests.wroteDuringRun(other.c_str()));
-    EXPECT_FALSE(dests.wroteDuringRun(dir.file("c.res").c_str()));
+    const auto wrote = [&](const std::string& path) {
+        FileId id;
+        return fileIdOf(path.c_str(), id) && dests.wroteDuringRun(id);
+    };
+    // A file not written that exists, so that only the record can say no.
+    const std::string read = dir.write("c.res", "");
+    EXPECT_TRUE(wrote(dir.file("a.res")));
+    EXPECT_TRUE(wrote(dir.path().string() + "/./b.res"));
+    EXPECT_TRUE(wrote(other));
+    EXPECT_FALSE(wrote(read));
     dests.startRun();
-    EXPECT_FALSE(dests.wroteDuringRun(dir.file("a.res").c_str()));
+    EXPECT_FALSE(wrote(dir.file("a.res")));
 }
 
 // --- database columns --------------------------------------------------------------------

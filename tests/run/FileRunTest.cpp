@@ -77,6 +77,8 @@ TEST(FileRun, WalksTheTreeAndLogsWhatItCouldNotScan) {
                                           " Scanning <DIR>/sub/found.txt", " Scanning <DIR>/sub/deeper/d.txt",
                                           " Scanning <DIR>/b.log", "Files scanned:  7"},
                                          ws.dir.path().string()));
+    // Progress counts each file from the moment its scan starts.
+    EXPECT_EQ(r.client->filesCounted, (std::vector<int64_t>{1, 2, 3, 4, 5, 6, 7, 7}));
     EXPECT_EQ(r.client->runMessage(), "Files scanned:  7 - view log for messages");
 }
 

@@ -26,10 +26,15 @@ public:
     explicit TestClient(std::shared_ptr<std::vector<std::string>> shown = nullptr)
         : shown_(shown ? std::move(shown) : std::make_shared<std::vector<std::string>>()) {}
 
-    void message(const char* text) override { shown_->emplace_back(text); }
+    void message(const char* text) override {
+        shown_->emplace_back(text);
+        filesCounted.push_back(inputs.files.filesVisited.load());
+    }
     std::unique_ptr<PXClient> freshClient() override { return std::make_unique<TestClient>(shown_); }
 
     std::vector<std::string>& shown() { return *shown_; }
+    // The file scanner's progress count of files when each message of this client came.
+    std::vector<int64_t> filesCounted;
     PXEngine& pxEngine() { return *dynamic_cast<PXEngine*>(engine()); }
 
 private:
