@@ -293,9 +293,11 @@ TEST_F(SurfaceTest, ARunThatIgnoresStopIsGivenUpAsAnInternalFailure) {
             if (const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK); fd >= 0) close(fd);
             t.join();
         }
-    } release{closePipe, writer, dir.file("input.txt")};
-
+    };
+    // Declared after the window, so the pipe is closed (and the run given up can end) before
+    // the window waits for that run, also when an assertion ends the test early.
     MainWindow w(dir.file("Ids.QXD").c_str());
+    const Release release{closePipe, writer, dir.file("input.txt")};
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.app().runControl().setStopLimit(300, 50);
@@ -303,7 +305,7 @@ TEST_F(SurfaceTest, ARunThatIgnoresStopIsGivenUpAsAnInternalFailure) {
     qint64 stopToFailure = -1;
     QElapsedTimer clock;
     // The files, the bytes, the rate, then the run's message.
-    const QRegularExpression shown("^0 files   ([0-9]+)\\.[0-9] KB   [0-9.]+ (bytes|KB|MB)/s    Scanning " +
+    const QRegularExpression shown("^1 file   ([0-9]+)\\.[0-9] KB   [0-9.]+ (bytes|KB|MB)/s    Scanning " +
                                    QRegularExpression::escape(QString::fromStdString(dir.file("input.txt"))) + "$");
     onModal(named("StopBox"), [&](QWidget* box) {
         // The run reads what the pipe holds, then waits for bytes that do not come.
