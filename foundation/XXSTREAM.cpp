@@ -99,7 +99,24 @@ bool XXSTREAM::open(const char* path, int32_t mode) {
         return false;
     }
     position_ = 0;
+    fdAt_ = 0;
     return true;
+}
+
+void XXSTREAM::adopt(const char* path, int fd, const FileStatus& status, std::unique_ptr<unsigned char[]> bytes,
+                     int64_t count) {
+    close();
+    if (path != path_.text()) path_ = path;
+    mode_ = openMode_ = readRaw;
+    fd_ = fd;
+    status_ = status;
+    failed_ = false;
+    atEnd_ = false;
+    errorText_ = "";
+    adopted_ = std::move(bytes);
+    adoptedCount_ = adopted_ ? count : 0;
+    position_ = 0;
+    fdAt_ = adoptedCount_;
 }
 
 bool XXSTREAM::openFile() {
@@ -200,6 +217,8 @@ bool XXSTREAM::closeFile(bool mayReport) {
     resetReading();
     position_ = initialPosition;
     prevPosition_ = initialPosition;
+    adopted_.reset();
+    adoptedCount_ = 0;
     return ok;
 }
 
@@ -219,14 +238,29 @@ int64_t XXSTREAM::read(void* buffer, int64_t n) {
     if (openMode_ != readRaw || !buffer || n <= 0) return 0;
     // Up to the known end only: the read that would find nothing there is left out.
     if (status_.regular && position_ < status_.size) n = std::min(n, status_.size - position_);
-    bool partial = false;
-    const int64_t got = fileRead(fd_, buffer, n, partial);
-    if (got < 0 || partial) {
-        const int code = lastSystemError();
-        failed_ = true;
-        XXSTRING text("ReadFile failure: ");
-        text << path_ << ": " << systemErrorText(code).c_str();
-        report("XXSTREAM::read", text);
+    auto* into = static_cast<unsigned char*>(buffer);
+    int64_t got = 0;
+    if (position_ < adoptedCount_) {
+        got = std::min(n, adoptedCount_ - position_);
+        std::memcpy(into, adopted_.get() + position_, size_t(got));
+    }
+    if (got < n) {
+        // The descriptor of an adopted file continues where the adopted bytes end, unless a
+        // seek or a failure moved it; any other descriptor is where the last read left it.
+        const int64_t at = position_ + got;
+        bool partial = false;
+        const bool placed = adoptedCount_ == 0 || fdAt_ == at || fileSeek(fd_, at, SeekFrom::beginning) == at;
+        const int64_t more = placed ? fileRead(fd_, into + got, n - got, partial) : -1;
+        // Unknown after a failure: the next read places the descriptor again.
+        fdAt_ = more >= 0 && !partial ? at + more : -1;
+        if (more > 0) got += more;
+        if (more < 0 || partial) {
+            const int code = lastSystemError();
+            failed_ = true;
+            XXSTRING text("ReadFile failure: ");
+            text << path_ << ": " << systemErrorText(code).c_str();
+            report("XXSTREAM::read", text);
+        }
     }
     if (got <= 0) {
         atEnd_ = true;
@@ -259,6 +293,7 @@ int64_t XXSTREAM::seek(int64_t offset, int32_t origin) {
         // The file pointer did not move on failure, so the position stays true; after a
         // successful seek the next read may find bytes again.
         position_ = at;
+        fdAt_ = at;
         atEnd_ = false;
         return position_;
     }

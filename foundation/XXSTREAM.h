@@ -91,6 +91,12 @@ public:
     bool open();
     bool open(int32_t mode);
     bool open(const char* path, int32_t mode);
+    // Opens `path` for raw reading on a descriptor already open on it, with the status read
+    // when it was opened and the first `count` bytes of the file, read already (`bytes` holds
+    // at least that many). Reads are answered from those bytes before the descriptor is read
+    // again. The stream owns the descriptor from here on.
+    void adopt(const char* path, int fd, const FileStatus& status, std::unique_ptr<unsigned char[]> bytes,
+               int64_t count);
     // Writes out pending output and closes. False when pending output could not be written
     // (reported).
     bool close();
@@ -229,6 +235,12 @@ private:
     static constexpr int64_t initialPosition = -1;
     int64_t position_ = 0;
     int64_t prevPosition_ = initialPosition;
+    // Where the descriptor's own offset is (the adopted bytes were read before it).
+    int64_t fdAt_ = 0;
+
+    // The first bytes of an adopted raw file, read before the stream took it.
+    std::unique_ptr<unsigned char[]> adopted_;
+    int64_t adoptedCount_ = 0;
 
     // Text input: a block of the file and the read point within it.
     std::unique_ptr<char[]> input_;

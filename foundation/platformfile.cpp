@@ -126,22 +126,19 @@ int64_t fileSeek(int fd, int64_t offset, SeekFrom from) {
     return int64_t(::lseek(fd, off_t(offset), whence));
 }
 
-bool fileStatus(int fd, FileStatus& out) {
-    out = FileStatus();
-    struct statx sx {};
-    if (statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
-        // Systems that refuse statx still answer fstat, without a birth time.
-        struct stat st {};
-        if (fstat(fd, &st) != 0) return false;
-        out.device = uint64_t(st.st_dev);
-        out.inode = uint64_t(st.st_ino);
-        out.size = int64_t(st.st_size);
-        out.regular = S_ISREG(st.st_mode);
-        out.directory = S_ISDIR(st.st_mode);
-        out.times = {nanosOf(st.st_ctim), nanosOf(st.st_atim), nanosOf(st.st_mtim)};
-        out.known = true;
-        return true;
-    }
+namespace {
+
+void fillStatus(const struct stat& st, FileStatus& out) {
+    out.device = uint64_t(st.st_dev);
+    out.inode = uint64_t(st.st_ino);
+    out.size = int64_t(st.st_size);
+    out.regular = S_ISREG(st.st_mode);
+    out.directory = S_ISDIR(st.st_mode);
+    out.times = {nanosOf(st.st_ctim), nanosOf(st.st_atim), nanosOf(st.st_mtim), nanosOf(st.st_ctim)};
+    out.known = true;
+}
+
+void fillStatus(const struct statx& sx, FileStatus& out) {
     auto nanos = [](const statx_timestamp& t) { return int64_t(t.tv_sec) * kNanos + t.tv_nsec; };
     out.device = uint64_t(makedev(sx.stx_dev_major, sx.stx_dev_minor));
     out.inode = uint64_t(sx.stx_ino);
@@ -151,8 +148,50 @@ bool fileStatus(int fd, FileStatus& out) {
     out.times.created = (sx.stx_mask & STATX_BTIME) ? nanos(sx.stx_btime) : nanos(sx.stx_ctime);
     out.times.accessed = nanos(sx.stx_atime);
     out.times.written = nanos(sx.stx_mtime);
+    out.times.changed = nanos(sx.stx_ctime);
     out.known = true;
+}
+
+// One statx of `path` relative to `fd` (AT_EMPTY_PATH with "": the open file itself).
+bool statusAt(int fd, const char* path, int flags, FileStatus& out) {
+    out = FileStatus();
+    struct statx sx {};
+    if (statx(fd, path, flags, STATX_BASIC_STATS | STATX_BTIME, &sx) == 0) {
+        fillStatus(sx, out);
+        return true;
+    }
+    // Systems that refuse statx still answer stat, without a birth time.
+    struct stat st {};
+    if ((*path ? ::stat(path, &st) : fstat(fd, &st)) != 0) return false;
+    fillStatus(st, out);
     return true;
+}
+
+}  // namespace
+
+bool fileStatus(int fd, FileStatus& out) { return statusAt(fd, "", AT_EMPTY_PATH, out); }
+
+bool fileStatusOfPath(const char* path, FileStatus& out) {
+    if (!path || !*path) {
+        out = FileStatus();
+        errno = ENOENT;
+        return false;
+    }
+    return statusAt(AT_FDCWD, path, 0, out);
+}
+
+int fileOpenRegular(const char* path, FileStatus& status) {
+    int fd;
+    do {
+        fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    if (!fileStatus(fd, status) || !status.regular) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
 }
 
 int64_t fileTimeNow() {
@@ -177,6 +216,12 @@ void waitForFileClock(int64_t time) {
         const timespec pause{0, 100000};
         nanosleep(&pause, nullptr);
     }
+}
+
+int64_t fileTimeCoarse() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+    return nanosOf(ts);
 }
 
 std::string localTimeText(int64_t time, bool withTime) {

@@ -21,6 +21,7 @@ struct FileTimes {
     int64_t created = 0;    // birth time where the file system records it, else status change
     int64_t accessed = 0;
     int64_t written = 0;
+    int64_t changed = 0;    // last status change (any write or rename of the file moves it)
 };
 
 // What one status call tells about an open file: its identity, size, kind and times.
@@ -35,12 +36,18 @@ struct FileStatus {
 };
 // Fills `out` with one system call; false when the status cannot be read.
 bool fileStatus(int fd, FileStatus& out);
+// The same for the file `path` names (links followed).
+bool fileStatusOfPath(const char* path, FileStatus& out);
 
 // A descriptor for `path`, or -1. Directories are refused (error EISDIR). The status read to
 // tell them apart is handed back in `status` when asked for, so that callers need no second
 // call for the size, times or identity of the file they opened.
 int fileOpen(const char* path, FileAccess access, FileStatus* status = nullptr);
 void fileClose(int fd);
+// A descriptor for the regular file `path`, or -1: the open never waits (a name that has
+// become a pipe meanwhile is refused, error EINVAL, instead of blocking) and `status` is read
+// with it.
+int fileOpenRegular(const char* path, FileStatus& status);
 
 // Reads until `n` bytes are in or the file ends; the count read, or -1 when the system
 // failed before anything was read. `partialError` is set when it failed after some bytes.
@@ -77,6 +84,9 @@ int64_t fileTimeNow();
 // work while the coarse clock catches up).
 int64_t fileTimeFine();
 void waitForFileClock(int64_t time);
+// The coarse clock file systems stamp from: a change made after the call is stamped with
+// this time or a later one, so a stamp earlier than it was made before the call.
+int64_t fileTimeCoarse();
 
 // Local calendar time of `time`, "%04d-%02d-%02d %02d:%02d:%02d" or, without `withTime`,
 // "%04d-%02d-%02d"; "" when it cannot be converted.

@@ -83,4 +83,14 @@ bool DirIterator::next() {
     }
 }
 
+bool DirIterator::peekFile(XXSTRING& path) const {
+    if (state != returningFiles) return false;
+    for (size_t k = 0; const DirSearch::Entry* e = search_.peek(k); ++k) {
+        if (e->directory || (e->hidden && !includeHidden)) continue;
+        path = (base_ + e->name).c_str();
+        return true;
+    }
+    return false;
+}
+
 void DirIterator::makeFullPath() { fullPath_ = (base_ + entry_.name).c_str(); }

@@ -39,6 +39,9 @@ public:
     // The next entry; false when this level has no more. fullPath() and isDirectory() then
     // describe it.
     bool next();
+    // The path of the file next() would give next, when this level is handing out files and
+    // has one more; false otherwise (its directories are not looked into).
+    bool peekFile(XXSTRING& path) const;
     // Closes the search if one is open.
     void findClose();
 

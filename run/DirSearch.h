@@ -42,6 +42,11 @@ public:
     bool first(const std::string& directory, const std::string& pattern);
     // The next kept entry, or false after the last.
     bool next(Entry& out);
+    // The entry `ahead` places after the one next() would give (0: that one), without taking
+    // it; null past the last.
+    const Entry* peek(size_t ahead) const {
+        return open_ && next_ + ahead < entries_.size() ? &entries_[next_ + ahead] : nullptr;
+    }
     // Forgets the listing.
     void close();
     bool isOpen() const { return open_; }

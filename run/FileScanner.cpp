@@ -7,6 +7,7 @@
 #include "foundation/XXSTRTABLE.h"
 #include "run/FileGridIterator.h"
 #include "run/PXClient.h"
+#include "run/ReadAhead.h"
 
 namespace {
 
@@ -73,6 +74,9 @@ int32_t FileScanner::scan(PXInst& run) {
 
     int32_t count = 0;
     FileGridIterator it(&files, specCol, scanCol, subdirCol, hiddenCol);
+    // Opens and reads the start of the next file while this one is scanned.
+    ReadAhead ahead(buffer.getCapacity());
+    XXSTRING nextPath;
     while (it.next()) {
         if (run.haltAtLeast(2)) break;
         const XXSTRING path(it.fullPath());
@@ -85,7 +89,9 @@ int32_t FileScanner::scan(PXInst& run) {
         note << " " << loadString(1075) << " " << path;
         client_.message(note);
         int64_t bytes = 0;
-        if (input.open(path, XXSTREAM::readRaw)) {
+        const bool opened = ahead.adoptInto(path, input) || input.open(path, XXSTREAM::readRaw);
+        if (it.peek(nextPath)) ahead.request(nextPath);
+        if (opened) {
             fileDate_.setText(input.fileDate(0));
             fileDateTime_.setText(input.fileDateTime(0));
             // Made after the run began, or written by this run however close in time (told

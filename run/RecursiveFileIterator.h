@@ -31,6 +31,9 @@ public:
     bool next();
     const XXSTRING& fullPath() const { return fullPath_; }
     const XXSTRING& spec() const { return spec_; }
+    // The path of the next file when it comes from the directory listing under way; false
+    // when it is not known without reading another directory.
+    bool peek(XXSTRING& path) const { return level_ >= 0 && levels_[level_].peekFile(path); }
 
 private:
     XXFARRAY<DirIterator> levels_;
@@ -51,6 +54,7 @@ public:
     void setIncludeHidden(bool flag);
     void start();
     bool next();
+    bool peek(XXSTRING& path) const { return iterator_ && iterator_->peek(path); }
     // The current file's path ("" without an iterator).
     const XXSTRING& fullPath() const;
 

@@ -98,6 +98,22 @@ TEST(FileRun, AFileAnotherProgramCreatesDuringTheRunIsBypassed) {
         << ws.read("late.log");
 }
 
+TEST(FileRun, AFileRewrittenWhileTheFileBeforeItIsScannedIsReadWithItsNewBytes) {
+    Workspace ws;
+    ws.write("a.txt", "ERROR first\n");
+    ws.write("b.txt", "ERROR stale\n");
+    DefinitionBuilder d;
+    PXNode* rest = grep(d, "rewritten.out");
+    // The match in a.txt rewrites b.txt in place (same file, same size) after the clock ticks,
+    // by which time the start of b.txt has long been read ahead.
+    d.extension(kExtension.c_str());
+    d.nodeAction(rest, "Execute UDF", {"3", ws.path("b.txt").c_str(), "ERROR fresh\n"});
+    d.input(ws.path("*.txt").c_str());
+    RunResult r = runDefinition(d.save(ws.path("rewritten.QXD")));
+    ASSERT_TRUE(r.loaded);
+    EXPECT_EQ(ws.read("rewritten.out"), "a.txt: first\nb.txt: fresh\n");
+}
+
 TEST(FileRun, TheDefaultOutputOfAnEarlierRunIsNotReadBack) {
     // The second run truncates out.tmp and writes to it; it must not scan it as well.
     Workspace ws;

@@ -1,0 +1,111 @@
+#include "run/ReadAhead.h"
+
+#include <algorithm>
+#include <system_error>
+#include <utility>
+
+#include "foundation/XXSTREAM.h"
+
+namespace {
+
+// How long a side polls for the other before it sleeps: about the time the scan of a small
+// file takes, so that neither the request nor the answer of the next file needs a wake-up.
+constexpr int kPolls = 4096;
+
+// Waits while `state` holds `value`; the value it then holds.
+int waitWhile(const std::atomic<int>& state, int value) {
+    for (int i = 0; i < kPolls; ++i) {
+        const int s = state.load(std::memory_order_acquire);
+        if (s != value) return s;
+        __builtin_ia32_pause();
+    }
+    int s = state.load(std::memory_order_acquire);
+    while (s == value) {
+        state.wait(value, std::memory_order_acquire);
+        s = state.load(std::memory_order_acquire);
+    }
+    return s;
+}
+
+}  // namespace
+
+ReadAhead::~ReadAhead() {
+    // The reader changes the state only from `requested`, so once settled it can be stopped.
+    settled();
+    state_.store(stopped, std::memory_order_release);
+    state_.notify_all();
+    if (thread_.joinable()) thread_.join();
+    fileClose(job_.fd);
+}
+
+int ReadAhead::settled() {
+    return waitWhile(state_, requested);
+}
+
+void ReadAhead::request(const char* path) {
+    if (!started_) {
+        started_ = true;
+        try {
+            thread_ = std::thread(&ReadAhead::work, this);
+        } catch (const std::system_error&) {
+            // Without a second thread every file is opened by the scan, as it would be anyway.
+        }
+    }
+    if (!thread_.joinable()) return;
+    if (settled() == ready) fileClose(job_.fd);
+    job_ = Prepared();
+    job_.path = path;
+    state_.store(requested, std::memory_order_release);
+    state_.notify_all();
+}
+
+bool ReadAhead::adoptInto(const char* path, XXSTREAM& stream) {
+    if (settled() != ready) return false;
+    Prepared got = std::move(job_);
+    job_ = Prepared();
+    state_.store(idle, std::memory_order_release);
+    if (got.fd < 0) return false;
+    FileStatus now;
+    const FileStatus& then = got.status;
+    const bool same = got.path == path && fileStatusOfPath(path, now) && now.device == then.device &&
+                      now.inode == then.inode && now.size == then.size &&
+                      now.times.changed == then.times.changed && then.times.changed < got.clock;
+    if (!same) {
+        fileClose(got.fd);
+        return false;
+    }
+    stream.adopt(path, got.fd, got.status, std::move(got.bytes), got.count);
+    return true;
+}
+
+void ReadAhead::work() {
+    for (;;) {
+        const int s = state_.load(std::memory_order_acquire);
+        if (s == stopped) return;
+        if (s != requested) {
+            waitWhile(state_, s);
+            continue;
+        }
+        prepare(job_);
+        state_.store(ready, std::memory_order_release);
+        state_.notify_all();
+    }
+}
+
+void ReadAhead::prepare(Prepared& job) const {
+    // Taken before the open: a change stamped earlier than this came before the bytes read.
+    job.clock = fileTimeCoarse();
+    job.fd = fileOpenRegular(job.path.c_str(), job.status);
+    if (job.fd < 0) return;
+    const int64_t want = std::min<int64_t>(window_, job.status.size);
+    if (want <= 0) return;
+    job.bytes = std::make_unique_for_overwrite<unsigned char[]>(size_t(want));
+    bool partial = false;
+    job.count = fileRead(job.fd, job.bytes.get(), want, partial);
+    if (job.count < 0 || partial) {
+        fileClose(job.fd);
+        job.fd = -1;
+        job.bytes.reset();
+        job.count = 0;
+    }
+}
