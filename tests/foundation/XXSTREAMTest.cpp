@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -268,6 +269,33 @@ TEST(XXSTREAMRaw, StatusOfTheOpenFileAndReadsUpToItsSizeThen) {
     EXPECT_TRUE(s.atEnd());
     s.close();
     EXPECT_EQ(s.status(), nullptr);
+    EXPECT_TRUE(sink.errors.empty());
+}
+
+TEST(XXSTREAMRaw, AnAdoptedFileReadsItsFirstBytesThenTheRestAlsoAfterASeekBack) {
+    TempDir dir;
+    CaptureSink sink;
+    const std::string path = dir.write("adopted", "0123456789abcdef");
+    FileStatus status;
+    const int fd = fileOpenRegular(path.c_str(), status);
+    ASSERT_GE(fd, 0);
+    auto first = std::make_unique<unsigned char[]>(6);
+    bool partial = false;
+    ASSERT_EQ(fileRead(fd, first.get(), 6, partial), 6);
+    XXSTREAM s;
+    s.adopt(path.c_str(), fd, status, std::move(first), 6);
+    EXPECT_EQ(s.fileSize(), 16);
+    char buf[64];
+    // Across the end of the adopted bytes, then back into them and on to the end.
+    ASSERT_EQ(s.read(buf, 4), 4);
+    ASSERT_EQ(s.read(buf + 4, 5), 5);
+    EXPECT_EQ(std::string(buf, 9), "012345678");
+    EXPECT_EQ(s.seekTo(2), 2);
+    ASSERT_EQ(s.read(buf, 64), 14);
+    EXPECT_EQ(std::string(buf, 14), "23456789abcdef");
+    EXPECT_EQ(s.read(buf, 64), 0);
+    EXPECT_TRUE(s.atEnd());
+    s.close();
     EXPECT_TRUE(sink.errors.empty());
 }
 
