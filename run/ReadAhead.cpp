@@ -17,7 +17,9 @@ int waitWhile(const std::atomic<int>& state, int value) {
     for (int i = 0; i < kPolls; ++i) {
         const int s = state.load(std::memory_order_acquire);
         if (s != value) return s;
+#if defined(__x86_64__) || defined(__i386__)
         __builtin_ia32_pause();
+#endif
     }
     int s = state.load(std::memory_order_acquire);
     while (s == value) {
