@@ -8,9 +8,9 @@
 
 namespace {
 
-// How long a side polls for the other before it sleeps: about the time the scan of a small
-// file takes, so that neither the request nor the answer of the next file needs a wake-up.
-constexpr int kPolls = 4096;
+// How long the reader polls for the next request before it sleeps (a few microseconds): a
+// request that comes soon then needs no wake-up, and a busy machine loses little.
+constexpr int kPolls = 256;
 
 // Waits while `state` holds `value`; the value it then holds.
 int waitWhile(const std::atomic<int>& state, int value) {
@@ -54,7 +54,11 @@ void ReadAhead::request(const char* path) {
         }
     }
     if (!thread_.joinable()) return;
-    if (settled() == ready) fileClose(job_.fd);
+    // A reader still busy (with a file the scan has opened itself) is not waited for: the
+    // scan opens the next file itself too.
+    const int s = state_.load(std::memory_order_acquire);
+    if (s == requested) return;
+    if (s == ready) fileClose(job_.fd);
     job_ = Prepared();
     job_.path = path;
     state_.store(requested, std::memory_order_release);
@@ -62,7 +66,10 @@ void ReadAhead::request(const char* path) {
 }
 
 bool ReadAhead::adoptInto(const char* path, XXSTREAM& stream) {
-    if (settled() != ready) return false;
+    // Never waited for: a reader that has not finished (its thread not given a processor, on
+    // a busy machine) would hold the scan up. The scan opens the file itself, and the
+    // reader's answer is dropped when it comes.
+    if (state_.load(std::memory_order_acquire) != ready) return false;
     Prepared got = std::move(job_);
     job_ = Prepared();
     state_.store(idle, std::memory_order_release);

@@ -13,8 +13,10 @@
 //
 // One request at a time: memory stays at one window. The thread starts with the first
 // request (a scan of one file has none) and ends with the object. The hand-over is one
-// atomic state that each side waits on only when the other has not finished: a mutex and a
-// condition variable cost several system calls a file, more than the read saved.
+// atomic state. The scan never waits for the reader (only for its last file as it ends): a
+// file the reader has not finished is opened by the scan, so a reader without a processor
+// costs the scan nothing. A mutex and a condition variable cost several system calls a file,
+// more than the read saved.
 #pragma once
 
 #include <atomic>
@@ -57,7 +59,8 @@ private:
 
     void work();
     void prepare(Prepared& job) const;
-    // Waits for a request under way to be prepared; the state then is idle or ready.
+    // Waits for a request under way to be prepared (at the end only); the state then is idle
+    // or ready.
     int settled();
 
     const int32_t window_;
