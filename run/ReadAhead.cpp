@@ -8,20 +8,33 @@
 
 namespace {
 
-// How long the reader polls for the next request before it sleeps (a few microseconds): a
-// request that comes soon then needs no wake-up, and a busy machine loses little.
-constexpr int kPolls = 256;
+// How long the reader polls for the next request before it sleeps (some tens of
+// microseconds, about the scan of a small file): a request that comes soon then needs no
+// wake-up, which would cost the scan a system call.
+constexpr int kPolls = 2048;
 
-// Waits while `state` holds `value`; the value it then holds.
-int waitWhile(const std::atomic<int>& state, int value) {
-    for (int i = 0; i < kPolls; ++i) {
-        const int s = state.load(std::memory_order_acquire);
-        if (s != value) return s;
+// How long the scan polls for a reader about to finish before it opens the file itself: up
+// to about the time a small file takes, halved each time the reader was not ready in time
+// and doubled each time it was, so that on a busy machine, where the reader may have no
+// processor for milliseconds, the scan soon stops waiting for it.
+constexpr int kScanPollsMax = 4096;
+constexpr int kScanPollsMin = 16;
+
+// Polls while `state` holds `value`, at most `polls` times; the value it then holds.
+int pollWhile(const std::atomic<int>& state, int value, int polls) {
+    int s = state.load(std::memory_order_acquire);
+    for (int i = 0; i < polls && s == value; ++i) {
 #if defined(__x86_64__) || defined(__i386__)
         __builtin_ia32_pause();
 #endif
+        s = state.load(std::memory_order_acquire);
     }
-    int s = state.load(std::memory_order_acquire);
+    return s;
+}
+
+// Waits while `state` holds `value`; the value it then holds.
+int waitWhile(const std::atomic<int>& state, int value) {
+    int s = pollWhile(state, value, kPolls);
     while (s == value) {
         state.wait(value, std::memory_order_acquire);
         s = state.load(std::memory_order_acquire);
@@ -38,6 +51,7 @@ ReadAhead::~ReadAhead() {
     state_.notify_all();
     if (thread_.joinable()) thread_.join();
     fileClose(job_.fd);
+    fileClose(job_.unused);
 }
 
 int ReadAhead::settled() {
@@ -58,18 +72,22 @@ void ReadAhead::request(const char* path) {
     // scan opens the next file itself too.
     const int s = state_.load(std::memory_order_acquire);
     if (s == requested) return;
-    if (s == ready) fileClose(job_.fd);
+    // An answer the scan did not take is closed by the reader, off the scan's thread.
+    const int unused = s == ready ? job_.fd : -1;
     job_ = Prepared();
+    job_.unused = unused;
     job_.path = path;
     state_.store(requested, std::memory_order_release);
     state_.notify_all();
 }
 
 bool ReadAhead::adoptInto(const char* path, XXSTREAM& stream) {
-    // Never waited for: a reader that has not finished (its thread not given a processor, on
-    // a busy machine) would hold the scan up. The scan opens the file itself, and the
-    // reader's answer is dropped when it comes.
-    if (state_.load(std::memory_order_acquire) != ready) return false;
+    // Waited for briefly only: a reader that has not finished by then (its
+    // thread not given a processor, on a busy machine) would hold the scan up. The scan opens
+    // the file itself, and the reader's answer is dropped when it comes.
+    const int s = pollWhile(state_, requested, scanPolls_);
+    scanPolls_ = s == requested ? std::max(scanPolls_ / 2, kScanPollsMin) : std::min(scanPolls_ * 2, kScanPollsMax);
+    if (s != ready) return false;
     Prepared got = std::move(job_);
     job_ = Prepared();
     state_.store(idle, std::memory_order_release);
@@ -102,6 +120,8 @@ void ReadAhead::work() {
 }
 
 void ReadAhead::prepare(Prepared& job) const {
+    fileClose(job.unused);
+    job.unused = -1;
     // Taken before the open: a change stamped earlier than this came before the bytes read.
     job.clock = fileTimeCoarse();
     job.fd = fileOpenRegular(job.path.c_str(), job.status);

@@ -52,6 +52,7 @@ private:
         int64_t clock = 0;
         std::unique_ptr<unsigned char[]> bytes;
         int64_t count = 0;
+        int unused = -1;   // the descriptor of an earlier answer the scan did not take
     };
 
     // Who holds job_: the scan while idle or ready, the reader while requested.
@@ -67,5 +68,6 @@ private:
     std::atomic<int> state_{idle};
     std::thread thread_;
     bool started_ = false;
+    int scanPolls_ = 4096;   // how long the scan polls for the reader now
     Prepared job_;
 };
