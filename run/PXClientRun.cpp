@@ -133,9 +133,12 @@ void PXClient::runBegin(PXInst& run) {
     run.engine = engine_;
     runMessage_ = "";
     preRunHook(run);
-    // Preparation made no file. Pre-processors take the start time again after their files;
-    // the database and pre-run actions may make files, so the file clock must pass it first.
-    settleRunStartTime();
+    // Preparation made no file, and pre-processors take the start time again after theirs.
+    // Files the run opens itself (outputs, the trace, its log) are told by identity. A
+    // database or an extension library may make files the run cannot name, which the bypass
+    // rule must tell by their stamps: only then must the file clock pass the start time
+    // before anything is made (up to a clock tick of waiting).
+    if (formText(databaseGrid, 0).length() > 0 || extensionLib_.isLoaded()) settleRunStartTime();
     connectDatabase(true);
     if (engine_) engine_->phase(1, run);
 }
