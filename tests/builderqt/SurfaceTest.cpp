@@ -46,6 +46,13 @@ protected:
     fs::path cwd_ = fs::current_path();
 };
 
+// The bundled example (its definition and node group) copied into `dir`; the definition's path.
+std::string copyExample(const TempDir& dir) {
+    const fs::path source = fs::path(QUILLON_SOURCE_ROOT) / "examples" / "servers";
+    for (const char* name : {"Servers.QXD", "Timestamp.QXG"}) fs::copy_file(source / name, dir.path() / name);
+    return dir.file("Servers.QXD");
+}
+
 // A definition without nodes: a pattern of digits, an output that a post-stream action fills
 // with the last match of the node tagged "Num", and one input file.
 void writeDefinition(const TempDir& dir, const std::string& input) {
@@ -351,9 +358,7 @@ TEST_F(SurfaceTest, ARunThatIgnoresStopIsGivenUpAsAnInternalFailure) {
 
 TEST_F(SurfaceTest, ContextMenusOfANodeALinkAndACommentOpenWithTheRightButton) {
     TempDir dir;
-    const fs::path source = fs::path(QUILLON_SOURCE_ROOT) / "examples" / "servers";
-    for (const char* name : {"Servers.QXD", "Timestamp.QXG"}) fs::copy_file(source / name, dir.path() / name);
-    MainWindow w(dir.file("Servers.QXD").c_str());
+    MainWindow w(copyExample(dir).c_str());
     w.resize(1250, 560);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -436,9 +441,7 @@ TEST_F(SurfaceTest, ContextMenusOfANodeALinkAndACommentOpenWithTheRightButton) {
 
 TEST_F(SurfaceTest, ScreenshotsOfTheExampleGraphsAndANodeMenu) {
     TempDir dir;
-    const fs::path source = fs::path(QUILLON_SOURCE_ROOT) / "examples" / "servers";
-    for (const char* name : {"Servers.QXD", "Timestamp.QXG"}) fs::copy_file(source / name, dir.path() / name);
-    MainWindow w(dir.file("Servers.QXD").c_str());
+    MainWindow w(copyExample(dir).c_str());
     w.resize(1250, 560);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
