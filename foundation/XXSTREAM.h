@@ -193,7 +193,7 @@ public:
     XXSTRING fileTime(int32_t which, bool withTime) const;
     XXSTRING fileDate(int32_t which) const { return fileTime(which, false); }
     XXSTRING fileDateTime(int32_t which) const { return fileTime(which, true); }
-    // The file was created after `time` (nanoseconds since 1970 UTC, see fileTimeNow()).
+    // The file was created after `time` (nanoseconds since 1970 UTC, see fileTimeFine()).
     bool createdAfter(int64_t time) const;
 
 private:

@@ -194,12 +194,6 @@ int fileOpenRegular(const char* path, FileStatus& status) {
     return fd;
 }
 
-int64_t fileTimeNow() {
-    const int64_t now = fileTimeFine();
-    waitForFileClock(now);
-    return now;
-}
-
 int64_t fileTimeFine() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);

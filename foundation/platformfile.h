@@ -73,15 +73,12 @@ enum class SeekFrom { beginning, current, end };
 // The new offset from the start of the file, or -1.
 int64_t fileSeek(int fd, int64_t offset, SeekFrom from);
 
-
-// A time that splits file stamps cleanly: a file stamped before the call has this stamp or
-// an earlier one, a file stamped after it a later one. File systems stamp from a clock that
-// ticks coarsely, or from the fine clock once a stamp has been looked at; so this is the
-// fine clock's time, returned once the coarse clock has passed it (a few milliseconds).
-int64_t fileTimeNow();
-// The same time without the wait: it splits stamps cleanly only for files made after
-// waitForFileClock(time) has returned (a caller that makes no file in between can do other
-// work while the coarse clock catches up).
+// The fine clock's time. File systems stamp from a clock that ticks coarsely (or from the
+// fine clock once a stamp has been looked at), so the time splits file stamps cleanly (a file
+// stamped before the call has this stamp or an earlier one, a file stamped later a later one)
+// only for files made after waitForFileClock(time) has returned: that waits until the coarse
+// clock has passed `time` (up to a tick, a few milliseconds). A caller that makes no file in
+// between can do other work while the coarse clock catches up.
 int64_t fileTimeFine();
 void waitForFileClock(int64_t time);
 // The coarse clock file systems stamp from: a change made after the call is stamped with

@@ -19,6 +19,14 @@
 
 namespace {
 
+// The time a run starts at: the fine clock, once the coarse clock file systems stamp from has
+// passed it.
+int64_t settledTimeNow() {
+    const int64_t now = fileTimeFine();
+    waitForFileClock(now);
+    return now;
+}
+
 // Opens a one-line file holding `line` and reads the line.
 void readOneLine(XXSTREAM& s, const TempDir& dir, const std::string& line) {
     ASSERT_TRUE(s.open(dir.write("line.txt", line + "\n").c_str(), XXSTREAM::readText));
@@ -394,7 +402,7 @@ TEST(XXSTREAMTimes, FileTimes) {
     EXPECT_STREQ(s.fileTime(2, true).text(), "");
     EXPECT_FALSE(s.createdAfter(0));
 
-    const int64_t runStart = fileTimeNow();
+    const int64_t runStart = settledTimeNow();
     const std::string path = dir.write("t.dat", "x");
     const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
@@ -408,7 +416,7 @@ TEST(XXSTREAMTimes, FileTimes) {
 
     // Created since the "run start" taken before it, not since an hour from now.
     EXPECT_TRUE(s.createdAfter(runStart));
-    EXPECT_FALSE(s.createdAfter(fileTimeNow() + int64_t(3600) * 1000000000));
+    EXPECT_FALSE(s.createdAfter(settledTimeNow() + int64_t(3600) * 1000000000));
     s.close();
     EXPECT_STREQ(s.fileDate(2).text(), "");
 }
@@ -444,7 +452,7 @@ TEST(XXSTREAMTimes, RunStartSplitsFilesWrittenJustBeforeAndJustAfter) {
         look.close();
         dir.write("before.txt", "again");
         // Odd rounds take the time first and wait for the file clock afterwards.
-        int64_t runStart = round % 2 ? fileTimeFine() : fileTimeNow();
+        int64_t runStart = round % 2 ? fileTimeFine() : settledTimeNow();
         if (round % 2) waitForFileClock(runStart);
         const std::string after = dir.write("after" + std::to_string(round) + ".txt", "x");
         XXSTREAM a, b;
