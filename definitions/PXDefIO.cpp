@@ -213,10 +213,14 @@ void PXDefIO::lineIn(std::string_view line) {
         return;
     }
     if (first.quoted || first.isWide || first.text.empty() || first.text[0] != XXGRIDIO::marker) {
-        // A detail row of the current record.
+        // A detail row of the current record. A grid that has no detail rows cannot take
+        // it: the line is reported rather than lost without a word (a missing marker, a
+        // mistyped graph keyword). Lines under an unknown grid were reported with it.
         if (current_ && current_->subGrid() && currentDetail_) {
             DefLine again(line);
             gridIO.readRow(*current_->subGrid(), currentDetail_, again, line);
+        } else if (current_) {
+            reportInvalid(line);
         }
         return;
     }
@@ -247,16 +251,19 @@ void PXDefIO::takeGrid(const char* key, std::string_view line, DefLine& rest) {
         grid = nullptr;
     }
     if (!grid) {
-        ++errorCount;
-        if (errorCount <= kInvalidInputReports && !quiet_) {
-            Error e(error.mode);
-            e << place_ << loadString(54) << " - " << loadString(24) << "  [" << lineForMessage(line) << "]"
-              << endMsg;
-        }
+        reportInvalid(line);
         return;
     }
     current_ = grid;
     gridIO.readRow(*grid, nullptr, rest, line, &currentDetail_);
+}
+
+void PXDefIO::reportInvalid(std::string_view line) {
+    ++errorCount;
+    if (errorCount <= kInvalidInputReports && !quiet_) {
+        Error e(error.mode);
+        e << place_ << loadString(54) << " - " << loadString(24) << "  [" << lineForMessage(line) << "]" << endMsg;
+    }
 }
 
 void PXDefIO::giveBackGrid() {

@@ -76,6 +76,8 @@ private:
     void checkQuotes(std::string_view line);
     void takeGrid(const char* key, std::string_view line, DefLine& rest);
     void giveBackGrid();
+    // One "Invalid input" report for a line the read cannot place (at most five per read).
+    void reportInvalid(std::string_view line);
     bool writeGraphFile(const char* path, PXGraph& graph, ALIST<XXSTRING>& failed);
     void goQuiet();
 

@@ -351,19 +351,25 @@ bool PXEngine::compileActions(XXROWLIST& rows, CActions& list, XXSTRING* errors)
         if (!action) continue;
         action->engine = this;
         action->graph = &nodeGroups.main;
+        // Each parameter is set (and so resolved and checked) once: a bad value is reported
+        // once per compile, not once per pass.
+        XXSTRING unresolved;
+        XXSTRING* unresolvedList = errors ? &unresolved : nullptr;
         for (int32_t c = PXCOL::firstParm; c < row->count(); ++c) {
             const XXFLD* f = row->field(c);
             if (!f) continue;
             if (f->isWide())
                 action->setParm(c - PXCOL::firstParm, f->getWText());
             else
-                action->setParm(c - PXCOL::firstParm, f->getText(), nullptr);
+                action->setParm(c - PXCOL::firstParm, f->getText(), unresolvedList);
         }
-        if (std::unique_ptr<CAction> replacement = action->upgrade()) action = std::move(replacement);
-        // Every name resolved again, now with the error text.
-        XXSTRING unresolved;
-        for (int32_t p = 0; p < action->parmCount(); ++p)
-            action->setParm(p, XXSTRING(action->parm(p)), errors ? &unresolved : nullptr);
+        if (std::unique_ptr<CAction> replacement = action->upgrade()) {
+            // The replacement took the old parameters in its own places; its names are
+            // resolved again so that what does not resolve is listed under its new kind.
+            action = std::move(replacement);
+            unresolved = "";
+            for (int32_t p = 0; p < action->parmCount(); ++p) action->setParm(p, XXSTRING(action->parm(p)), unresolvedList);
+        }
         if (errors) appendPlaced(*errors, rowPlace(row), unresolved);
         // The row shows what it now holds: the kind's display name and its parameters.
         auto store = [&changed](XXFLD* f, const XXSTRING& text) {

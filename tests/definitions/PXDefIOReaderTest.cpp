@@ -59,6 +59,18 @@ TEST(PXDefIOReader, AtMostFiveInvalidInputReports) {
         EXPECT_EQ(g->rowCount(), g == &r.definition.counters ? 1 : 0) << g->title().text();
 }
 
+TEST(PXDefIOReader, ALineAGridWithoutDetailRowsCannotTakeIsReported) {
+    CaptureSink sink;
+    TempDir dir;
+    Reader r;
+    // Before any grid a stray line is passed over; under a grid it would be lost unseen.
+    EXPECT_TRUE(r.read(dir, kHeader + "Nod 0 1 1 0 0\r\n!\"Counters\" \"Kept\" 3\r\n\"Counters\" \"Lost\" 4\r\n"));
+    ASSERT_EQ(sink.errors.size(), 1u);
+    EXPECT_EQ(sink.errors[0], place(dir, 4) + "Definition file - Invalid input  [\"Counters\" \"Lost\" 4]");
+    EXPECT_EQ(r.io.errorCount, 1);
+    EXPECT_EQ(r.definition.counters.rowCount(), 1);
+}
+
 TEST(PXDefIOReader, ShortRowsArePaddedLongRowsCut) {
     CaptureSink sink;
     TempDir dir;

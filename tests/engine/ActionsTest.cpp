@@ -77,6 +77,17 @@ TEST_F(ActionsTest, CounterValuesThatAreNoNumberAreReportedAndIgnored) {
     EXPECT_EQ(counterValue("d"), 9);
 }
 
+TEST_F(ActionsTest, ABadCounterValueInAPhaseListIsReportedOncePerPrepare) {
+    CaptureSink sink;
+    counter("c", 0);
+    actionRow(engine.preRunActions, "IncCounter", {"c", "seven"});
+    textNode(main(), "a");
+    ASSERT_EQ(prepare(), 2);
+    int reports = 0;
+    for (const auto& e : sink.errors) reports += e.find("AToI failure: seven") != std::string::npos;
+    EXPECT_EQ(reports, 1);
+}
+
 TEST_F(ActionsTest, ActionGroupOncePerStream) {
     counter("c", 0);
     actionGroup("G", {{"IncCounter", {"c"}}});
