@@ -250,6 +250,13 @@ void Destinations::noteWritten(const char* path) {
     if (FileId id; fileIdOf(path, id)) record_.written.insert(id);
 }
 
+void Destinations::noteLog(const char* path) {
+    FileId id;
+    if (!fileIdOf(path, id)) return;
+    record_.written.insert(id);
+    record_.openFiles[id] = nullptr;
+}
+
 bool Destinations::wroteDuringRun(const FileId& id) const { return record_.written.count(id) > 0; }
 
 bool Destinations::holdsOpen(const FileId& id) const {

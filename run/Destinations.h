@@ -72,6 +72,8 @@ public:
         refusedTables_.clear();
     }
     void noteWritten(const char* path);
+    // The run's log, open at `path`: written by the run, and never an output of it.
+    void noteLog(const char* path);
     bool wroteDuringRun(const FileId& id) const;
     // Whether the file `id` is one that one of the destinations has open now.
     bool holdsOpen(const FileId& id) const;

@@ -29,7 +29,7 @@ int32_t PXClient::run(PXInst& run) {
     if (logFile.length() == 0 && logName.fieldDef(0)) logFile = logName.fieldDef(0)->defaultText;
     dests_.startRun();
     if (log_.open(logFile, toBool(formText(logName, 1)))) {
-        dests_.noteWritten(logFile);
+        dests_.noteLog(logFile);
     } else {
         Error e;
         e << loadString(28) << " " << logFile << ": " << log_.reason() << endMsg;

@@ -28,7 +28,10 @@ StreamDest::StreamDest(const char* spec, int32_t mode) : spec_(spec), mode_(mode
     setCallerReports(true);
 }
 
-StreamDest::~StreamDest() { XXSTREAM::close(); }
+StreamDest::~StreamDest() {
+    leaveRecord();
+    XXSTREAM::close();
+}
 
 XXSTRING StreamDest::reconcile(const char* sourceText, const char* patternText) {
     const std::string_view source = sourceText ? sourceText : "";
@@ -108,8 +111,10 @@ XXSTRING StreamDest::outputName() const {
 }
 
 int32_t StreamDest::open() {
-    if (!wildcard_ && isOpen()) return 2;
+    if (!wildcard_ && (isOpen() || sharer_)) return 2;
     const XXSTRING name = outputName();
+    leaveRecord();
+    sharer_ = nullptr;
     // The input being read is never an output: opening it anew would destroy it.
     refusedInput_ = input_.length() > 0 && sameFile(name.text(), input_.text());
     if (refusedInput_) {
@@ -124,14 +129,55 @@ int32_t StreamDest::open() {
         reason_ = systemErrorText(lastSystemError()).c_str();
         return 0;
     }
+    if (FileId id; record_ && fileIdOf(name.text(), id)) {
+        if (const auto held = record_->openFiles.find(id); held != record_->openFiles.end() && held->second != this) {
+            XXSTREAM::close();
+            if (!held->second) {
+                reason_ = "it is the run's log";
+                return 0;
+            }
+            sharer_ = held->second;
+            sharedId_ = id;
+            opened_.insert(key);
+            return 2;
+        }
+    }
     if (!XXSTREAM::open(name, mode)) {
         reason_ = lastErrorText();
         return 0;
     }
     writeReported_ = false;
     opened_.insert(key);
-    if (FileId id; record_ && fileIdOf(*this, id)) record_->written.insert(id);
+    enterRecord();
     return 2;
+}
+
+StreamDest* StreamDest::sharedHolder() {
+    if (!sharer_) return nullptr;
+    if (const auto held = record_->openFiles.find(sharedId_);
+        held != record_->openFiles.end() && held->second == sharer_)
+        return sharer_;
+    sharer_ = nullptr;
+    const XXSTRING name = outputName();
+    if (XXSTREAM::open(name, appendMode))
+        enterRecord();
+    else
+        reportFailure(loadString(28), lastErrorText());
+    return nullptr;
+}
+
+void StreamDest::enterRecord() {
+    FileId id;
+    if (!record_ || !fileIdOf(*this, id)) return;
+    record_->written.insert(id);
+    record_->openFiles[id] = this;
+}
+
+void StreamDest::leaveRecord() {
+    FileId id;
+    if (!record_ || !fileIdOf(*this, id)) return;
+    if (const auto held = record_->openFiles.find(id); held != record_->openFiles.end() && held->second == this)
+        record_->openFiles.erase(held);
 }
 
 void StreamDest::reportFailure(const char* what, const char* reason) {
@@ -174,7 +220,9 @@ int32_t StreamDest::notify(int32_t event, const char* inputName) {
 }
 
 int32_t StreamDest::close() {
+    sharer_ = nullptr;
     if (!isOpen()) return 2;
+    leaveRecord();
     // Buffered bytes are handed to the system here, so that a refusal still names the file.
     const int32_t flushed = result(flush());
     XXSTREAM::close();
@@ -182,6 +230,7 @@ int32_t StreamDest::close() {
 }
 
 int32_t StreamDest::reset() {
+    sharer_ = nullptr;
     input_.set("");
     tried_ = false;
     needsOpen_ = true;
@@ -190,18 +239,28 @@ int32_t StreamDest::reset() {
     return 2;
 }
 
-int32_t StreamDest::write(const unsigned char* bytes, int32_t length, bool) {
+int32_t StreamDest::write(const unsigned char* bytes, int32_t length, bool reset) {
+    if (StreamDest* holder = sharedHolder()) return holder->write(bytes, length, reset);
     return result(XXSTREAM::write(bytes, length));
 }
-int32_t StreamDest::writeText(const char* text, int32_t length, bool) {
+int32_t StreamDest::writeText(const char* text, int32_t length, bool reset) {
+    if (StreamDest* holder = sharedHolder()) return holder->writeText(text, length, reset);
     return result(XXSTREAM::write(text, length));
 }
-int32_t StreamDest::writeWide(const XXWCHAR* text, int32_t length, bool) {
+int32_t StreamDest::writeWide(const XXWCHAR* text, int32_t length, bool reset) {
+    if (StreamDest* holder = sharedHolder()) return holder->writeWide(text, length, reset);
     return result(XXSTREAM::write(text, int64_t(length) * int64_t(sizeof(XXWCHAR))));
 }
-int32_t StreamDest::writeString(const XXSTRING& text, bool) {
+int32_t StreamDest::writeString(const XXSTRING& text, bool reset) {
+    if (StreamDest* holder = sharedHolder()) return holder->writeString(text, reset);
     return result(text.isWide ? XXSTREAM::write(text.wide) : XXSTREAM::write(text));
 }
-int32_t StreamDest::writeWString(const XXWSTRING& text, bool) { return result(XXSTREAM::write(text)); }
-int32_t StreamDest::putByte(unsigned char byte) { return result(XXSTREAM::putByte(byte)); }
+int32_t StreamDest::writeWString(const XXWSTRING& text, bool reset) {
+    if (StreamDest* holder = sharedHolder()) return holder->writeWString(text, reset);
+    return result(XXSTREAM::write(text));
+}
+int32_t StreamDest::putByte(unsigned char byte) {
+    if (StreamDest* holder = sharedHolder()) return holder->putByte(byte);
+    return result(XXSTREAM::putByte(byte));
+}
 int32_t StreamDest::flushBytes(bool) { return 2; }

@@ -8,9 +8,11 @@
 // cannot be opened is logged once per cycle ("Unable to open" and the name); requests in the
 // rest of the cycle get the destination with its file closed, and their writes fail.
 //
-// Two guards keep a run from destroying data: within one run a wildcard name that comes
-// round again (two inputs mapping to one output) is reopened for appending, not truncated;
-// and an output name that is the input file being read is refused.
+// Guards keep a run from destroying data: within one run a wildcard name that comes round
+// again (two inputs mapping to one output) is reopened for appending, not truncated; an
+// output name that is the input file being read, or the run's log, is refused; and an
+// output whose file another output of the run has open writes through that one, so the
+// writes stay in order instead of a second handle writing over the first one's bytes.
 //
 // Writes go straight to the stream; each returns 2 only when the stream took the bytes.
 // The reset flag is ignored (it matters to database columns only).
@@ -70,6 +72,12 @@ public:
 private:
     // 2 when the stream took the bytes; the first refusal on an open file is reported.
     int32_t result(bool ok);
+    // The output this one writes through, or null when it writes its own file. When that
+    // output has let the file go, this one opens it itself, appending.
+    StreamDest* sharedHolder();
+    // Notes in the record that this output has its file open now, or no longer.
+    void enterRecord();
+    void leaveRecord();
     // "Unable to open" / "Unable to write" with the name and `reason`, in the log and on the
     // error path, counted as a failure of the run.
     void reportFailure(const char* what, const char* reason);
@@ -82,6 +90,8 @@ private:
     bool tried_ = false;
     bool needsOpen_ = true;
     bool refusedInput_ = false;   // the last open was refused: the name is the input
+    StreamDest* sharer_ = nullptr;  // the output whose open file this one writes through
+    FileId sharedId_;
     bool writeReported_ = false;  // a failed write of the open file has been reported
     XXSTRING reason_;             // why the last open failed
     // Names this destination has opened in the current run.
