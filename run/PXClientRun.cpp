@@ -28,6 +28,8 @@ int32_t PXClient::run(PXInst& run) {
     XXSTRING logFile = formText(logName, 0);
     if (logFile.length() == 0 && logName.fieldDef(0)) logFile = logName.fieldDef(0)->defaultText;
     dests_.startRun();
+    // The trace of a run starts anew, with its pre-processors' traces when they write one.
+    dests_.setTraceMode(StreamDest::createMode);
     if (log_.open(logFile, toBool(formText(logName, 1)))) {
         dests_.noteLog(logFile);
     } else {
@@ -168,7 +170,10 @@ void PXClient::runProcessors(XXGRID& grid, PXInst& run, bool pre) {
     fresh->debugSwitch = debugSwitch;
     fresh->traceSwitch = traceSwitch;
     fresh->init();
-    fresh->dests_.setTraceMode(StreamDest::appendMode);
+    // One trace file serves the whole run: the first pre-processor starts it, and every
+    // later writer (the next processors, the run itself after its pre-processors, its
+    // post-processors) adds to it.
+    fresh->dests_.setTraceMode(pre ? StreamDest::createMode : StreamDest::appendMode);
 
     int32_t ran = 0;
     for (int32_t r = 0; r < grid.rowCount(); ++r) {
@@ -199,6 +204,8 @@ void PXClient::runProcessors(XXGRID& grid, PXInst& run, bool pre) {
         for (int32_t i = fresh->dests_.failures(); i > 0; --i) dests_.noteFailure();
         unreadInputs_ += fresh->unreadInputs_;
         ++ran;
+        fresh->dests_.setTraceMode(StreamDest::appendMode);
+        if (pre) dests_.setTraceMode(StreamDest::appendMode);
     }
     fresh.reset();
     run.engine = engine_;

@@ -11,7 +11,7 @@ namespace {
 // "<" starts a block; the run of bytes after it that are neither "<" nor a line end is the
 // second node.
 std::string traceDefinition(Workspace& ws, const char* input, const char* name = "trace.QXD",
-                            const char* postProcessor = nullptr) {
+                            const char* postProcessor = nullptr, const char* preProcessor = nullptr) {
     DefinitionBuilder d;
     d.set8("NotOpen", {{32, 59}, {61, 255}});
     d.pattern("Rest", {{"NotOpen", 1, 20}});
@@ -20,6 +20,7 @@ std::string traceDefinition(Workspace& ws, const char* input, const char* name =
     d.link(open, word);
     if (input) d.input(input);
     if (postProcessor) d.postProcessor(postProcessor);
+    if (preProcessor) d.preProcessor(preProcessor);
     return d.save(ws.path(name));
 }
 
@@ -57,10 +58,11 @@ TEST(TraceRun, EachTracedRunReplacesTheTraceAndAnUntracedRunLeavesIt) {
     EXPECT_EQ(first.find("<html>"), 0u);
 }
 
-TEST(TraceRun, APostProcessorAddsItsTraceToTheRunsTrace) {
+TEST(TraceRun, TheProcessorsAddTheirTracesToTheRunsTraceInTurn) {
     Workspace ws;
     ws.write("a.txt", "<main\n");
     ws.write("b.txt", "<post\n");
+    ws.write("p.txt", "<pre\n");
     runDefinition(traceDefinition(ws, "a.txt"), traceOn);
     const std::string alone = ws.read("QuillonTrace.htm");
     const std::string post = traceDefinition(ws, "b.txt", "post.QXD");
@@ -71,6 +73,17 @@ TEST(TraceRun, APostProcessorAddsItsTraceToTheRunsTrace) {
     EXPECT_EQ(added.find(golden("trace-head.htm")), 0u) << added;
     EXPECT_NE(added.find(ws.path("b.txt")), std::string::npos) << added;
     EXPECT_NE(added.find("post"), std::string::npos) << added;
+
+    // A pre-processor starts the trace; the run and its post-processor follow it there.
+    const std::string pre = traceDefinition(ws, "p.txt", "pre.QXD");
+    runDefinition(traceDefinition(ws, "a.txt", "all.QXD", post.c_str(), pre.c_str()), traceOn);
+    const std::string all = ws.read("QuillonTrace.htm");
+    EXPECT_EQ(all.find(golden("trace-head.htm")), 0u) << all;
+    const size_t preAt = all.find(ws.path("p.txt")), mainAt = all.find(ws.path("a.txt"));
+    ASSERT_NE(preAt, std::string::npos) << all;
+    EXPECT_LT(preAt, mainAt) << all;
+    EXPECT_LT(mainAt, all.find(ws.path("b.txt"))) << all;
+    EXPECT_EQ(all.find(ws.path("a.txt")), all.rfind(ws.path("a.txt"))) << "the earlier trace is gone";
 }
 
 TEST(TraceRun, ATraceThatCannotBeOpenedIsLoggedOnceAndTheRunGoesOn) {
