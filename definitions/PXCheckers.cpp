@@ -43,8 +43,11 @@ bool TagChecker2::check(XXGRID& grid, int32_t row, int32_t col, XXSTRING& messag
 
 bool MinMaxChecker::check(XXGRID& grid, int32_t row, int32_t col, XXSTRING& message) {
     const XXFLD* field = grid.getCell(col, row);
-    if (!field) return true;
-    const int32_t v = field->getInt();
+    return !field || checkValue(*field, message);
+}
+
+bool MinMaxChecker::checkValue(const XXFLD& field, XXSTRING& message) {
+    const int32_t v = field.getInt();
     if (v >= min_ && v <= max_) return true;
     message << loadString(201) << ": " << min_ << ".." << max_;
     return false;

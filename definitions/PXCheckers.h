@@ -53,6 +53,7 @@ class MinMaxChecker : public XXCHECKER {
 public:
     MinMaxChecker(int32_t min, int32_t max) : min_(min), max_(max) {}
     bool check(XXGRID& grid, int32_t row, int32_t col, XXSTRING& message) override;
+    bool checkValue(const XXFLD& field, XXSTRING& message) override;
 
 private:
     int32_t min_;

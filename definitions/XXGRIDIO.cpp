@@ -1,6 +1,7 @@
 #include "definitions/XXGRIDIO.h"
 
 #include <algorithm>
+#include <charconv>
 #include <string>
 
 #include "foundation/XXMSG.h"
@@ -107,6 +108,7 @@ XXROW* XXGRIDIO::readRow(XXGRID& grid, XXROWLIST* detailRows, DefLine& tokens, s
             }
             XXFLD* field = row->add(makeField(grid, col));
             setValue(*field, token, line);
+            checkValue(*field, grid.fieldDef(col), token, line);
             if (row->count() == 1) finish.attachDetail();
             ++col;
         }
@@ -147,14 +149,36 @@ void XXGRIDIO::setValue(XXFLD& field, const DefToken& token, std::string_view li
         }
         bytes->setText(false);
         bytes->setValue(kept.c_str());
-        if (!dropped.empty() && !quiet && rangeReports_++ < kRangeReports) {
-            Error e;
-            e << place << loadString(54) << " - " << "Byte value out of range:  (" << dropped.c_str() << ")  ["
-              << lineForMessage(line) << "]" << endMsg;
+        if (!dropped.empty()) {
+            DefToken values;
+            values.text = dropped;
+            reportValue("Byte value out of range:", values, line);
         }
         return;
     }
     field.setValue(token.text.c_str());
+}
+
+void XXGRIDIO::checkValue(const XXFLD& field, const XXFLD_DEF* def, const DefToken& token, std::string_view line) {
+    if (!dynamic_cast<const XXFLD_INT*>(&field) || token.isWide) return;
+    const std::string& t = token.text;
+    if (t.empty()) return;
+    int32_t n = 0;
+    const auto [end, ec] = std::from_chars(t.data() + (t[0] == '+' ? 1 : 0), t.data() + t.size(), n);
+    if (ec != std::errc() || end != t.data() + t.size()) {
+        // A blank-free text that is no 32-bit integer would be read as some other number.
+        reportValue("Not a number:", token, line);
+        return;
+    }
+    XXSTRING reason;
+    if (def && def->checker && !def->checker->checkValue(field, reason)) reportValue(reason, token, line);
+}
+
+void XXGRIDIO::reportValue(const XXSTRING& reason, const DefToken& token, std::string_view line) {
+    if (quiet || rangeReports_++ >= kRangeReports) return;
+    Error e;
+    e << place << loadString(54) << " - " << reason << "  (" << token.text.c_str() << ")  [" << lineForMessage(line)
+      << "]" << endMsg;
 }
 
 void XXGRIDIO::reportExcess(std::string_view line) {

@@ -22,6 +22,9 @@ public:
     // True when the cell at (`row`, `col`) of `grid` is valid; when it is not, the reason is
     // appended to `message`.
     virtual bool check(XXGRID& grid, int32_t row, int32_t col, XXSTRING& message) = 0;
+    // The same check for a checker that looks at the value alone (a range), used on values
+    // read from a file before they join a grid; checkers that need the row accept.
+    virtual bool checkValue(const XXFLD&, XXSTRING&) { return true; }
 };
 
 // Supplies the allowed values of a column, or edits the cell itself (a value picker).

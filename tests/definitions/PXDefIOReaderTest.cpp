@@ -71,6 +71,17 @@ TEST(PXDefIOReader, ALineAGridWithoutDetailRowsCannotTakeIsReported) {
     EXPECT_EQ(r.definition.counters.rowCount(), 1);
 }
 
+TEST(PXDefIOReader, NumbersThatAreNoNumbersOrOutOfRangeAreReported) {
+    CaptureSink sink;
+    TempDir dir;
+    Reader r;
+    EXPECT_TRUE(r.read(dir, kHeader + "!\"Set\" \"S\"\r\n48 x57\r\n300 \"\"\r\n!\"Set(16-bit)\" \"W\"\r\n300 65535\r\n"
+                                      "!\"Counters\" \"C\" -12\r\n"));
+    ASSERT_EQ(sink.errors.size(), 2u);
+    EXPECT_EQ(sink.errors[0], place(dir, 3) + "Definition file - Not a number:  (x57)  [48 x57]");
+    EXPECT_EQ(sink.errors[1], place(dir, 4) + "Definition file - Valid values: 0..255  (300)  [300 \"\"]");
+}
+
 TEST(PXDefIOReader, ShortRowsArePaddedLongRowsCut) {
     CaptureSink sink;
     TempDir dir;
