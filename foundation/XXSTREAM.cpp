@@ -202,6 +202,17 @@ void XXSTREAM::unlockOutput() {
     lockHeld_ = false;
 }
 
+int XXSTREAM::release() {
+    if (!isInputOpen()) {
+        close();
+        return -1;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    closeFile(false);
+    return fd;
+}
+
 bool XXSTREAM::closeFile(bool mayReport) {
     bool ok = true;
     if (fd_ >= 0) {

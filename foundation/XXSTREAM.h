@@ -100,6 +100,10 @@ public:
     // Writes out pending output and closes. False when pending output could not be written
     // (reported).
     bool close();
+    // Closes a file open for reading as close() does, but hands its descriptor to the caller
+    // (to be closed elsewhere) instead of closing it; -1 when no input was open. Output is
+    // closed as by close().
+    int release();
 
     bool isOpen() const { return fd_ >= 0; }
     bool isInputOpen() const { return openMode_ == readText || openMode_ == readRaw; }

@@ -83,10 +83,11 @@ bool DirIterator::next() {
     }
 }
 
-bool DirIterator::peekFile(XXSTRING& path) const {
+bool DirIterator::peekFile(size_t ahead, XXSTRING& path) const {
     if (state != returningFiles) return false;
     for (size_t k = 0; const DirSearch::Entry* e = search_.peek(k); ++k) {
         if (e->directory || (e->hidden && !includeHidden)) continue;
+        if (ahead-- > 0) continue;
         path = (base_ + e->name).c_str();
         return true;
     }

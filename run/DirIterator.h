@@ -39,9 +39,10 @@ public:
     // The next entry; false when this level has no more. fullPath() and isDirectory() then
     // describe it.
     bool next();
-    // The path of the file next() would give next, when this level is handing out files and
-    // has one more; false otherwise (its directories are not looked into).
-    bool peekFile(XXSTRING& path) const;
+    // The path of the file next() would give after `ahead` more files (0: the next one), when
+    // this level is handing out files and has that many more; false otherwise (its
+    // directories are not looked into).
+    bool peekFile(size_t ahead, XXSTRING& path) const;
     // Closes the search if one is open.
     void findClose();
 

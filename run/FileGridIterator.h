@@ -20,9 +20,10 @@ public:
 
     // Moves to the next file; true while one is available.
     bool next();
-    // The path of the file next() gives next when the current directory listing holds it;
-    // false when that is not known without reading a directory or moving to another row.
-    bool peek(XXSTRING& path) const { return !done_ && files_.peek(path); }
+    // The path of the file next() gives after `ahead` more files (0: the next one) when the
+    // current directory listing holds it; false when that is not known without reading a
+    // directory or moving to another row.
+    bool peek(size_t ahead, XXSTRING& path) const { return !done_ && files_.peek(ahead, path); }
     // The current file's absolute path.
     const XXSTRING& fullPath() const { return files_.fullPath(); }
     // The spec of the row the current file comes from.

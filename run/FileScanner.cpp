@@ -12,10 +12,11 @@
 namespace {
 
 // The window over the files of a scan. Each fill that reaches past the furthest byte read so
-// far in the file adds the difference to the scan's byte count.
+// far in the file adds the difference to the scan's byte count. The file it closes is closed
+// by the reader of the files ahead, off the scan's thread.
 class CountingBuffer : public XXINBUF {
 public:
-    explicit CountingBuffer(std::atomic<int64_t>& total) : total_(total) {}
+    CountingBuffer(std::atomic<int64_t>& total, ReadAhead& ahead) : total_(total), ahead_(ahead) {}
     // The next file is read from its beginning.
     void nextFile() { furthest_ = 0; }
     int32_t load() override {
@@ -33,6 +34,10 @@ public:
         count();
         return ok;
     }
+    void close() override {
+        if (XXSTREAM* stream = getStream()) ahead_.closeLater(stream->release());
+        XXINBUF::close();
+    }
 
 private:
     void count() {
@@ -43,6 +48,7 @@ private:
     }
 
     std::atomic<int64_t>& total_;
+    ReadAhead& ahead_;
     int64_t furthest_ = 0;
 };
 
@@ -63,7 +69,9 @@ int32_t FileScanner::scan(PXInst& run) {
     XXSTREAM input;
     filesVisited = 0;
     bytesRead = 0;
-    CountingBuffer buffer(bytesRead);
+    // Opens and reads the start of the next files while one is scanned.
+    ReadAhead ahead(XXINBUF::defaultCapacity);
+    CountingBuffer buffer(bytesRead, ahead);
     buffer.setStream(&input);
     IXXINBUF* const previousBuffer = run.buffer;
     IXXINBUF* const previousSource = client_.inputBufferSource().buffer();
@@ -74,9 +82,7 @@ int32_t FileScanner::scan(PXInst& run) {
 
     int32_t count = 0;
     FileGridIterator it(&files, specCol, scanCol, subdirCol, hiddenCol);
-    // Opens and reads the start of the next file while this one is scanned.
-    ReadAhead ahead(buffer.getCapacity());
-    XXSTRING nextPath;
+    const ReadAhead::Peek peek = [&it](int32_t ahead, XXSTRING& path) { return it.peek(size_t(ahead), path); };
     while (it.next()) {
         if (run.haltAtLeast(2)) break;
         const XXSTRING path(it.fullPath());
@@ -90,7 +96,7 @@ int32_t FileScanner::scan(PXInst& run) {
         client_.message(note);
         int64_t bytes = 0;
         const bool opened = ahead.adoptInto(path, input) || input.open(path, XXSTREAM::readRaw);
-        if (it.peek(nextPath)) ahead.request(nextPath);
+        ahead.fill(peek);
         if (opened) {
             fileDate_.setText(input.fileDate(0));
             fileDateTime_.setText(input.fileDateTime(0));
@@ -107,7 +113,7 @@ int32_t FileScanner::scan(PXInst& run) {
                 buffer.nextFile();
                 if (IPXEngine* engine = client_.engine()) engine->scanStream(run);
             }
-            input.close();
+            buffer.close();
         } else {
             // Listed but unreadable (gone since, a dangling link, no permission): the log keeps
             // its line and the user hears of it, as the run has not read all it was asked to.

@@ -31,9 +31,10 @@ public:
     bool next();
     const XXSTRING& fullPath() const { return fullPath_; }
     const XXSTRING& spec() const { return spec_; }
-    // The path of the next file when it comes from the directory listing under way; false
-    // when it is not known without reading another directory.
-    bool peek(XXSTRING& path) const { return level_ >= 0 && levels_[level_].peekFile(path); }
+    // The path of the file next() gives after `ahead` more files (0: the next one) when it
+    // comes from the directory listing under way; false when it is not known without reading
+    // another directory.
+    bool peek(size_t ahead, XXSTRING& path) const { return level_ >= 0 && levels_[level_].peekFile(ahead, path); }
 
 private:
     XXFARRAY<DirIterator> levels_;
@@ -54,7 +55,7 @@ public:
     void setIncludeHidden(bool flag);
     void start();
     bool next();
-    bool peek(XXSTRING& path) const { return iterator_ && iterator_->peek(path); }
+    bool peek(size_t ahead, XXSTRING& path) const { return iterator_ && iterator_->peek(ahead, path); }
     // The current file's path ("" without an iterator).
     const XXSTRING& fullPath() const;
 

@@ -114,6 +114,33 @@ TEST(FileRun, AFileRewrittenWhileTheFileBeforeItIsScannedIsReadWithItsNewBytes) 
     EXPECT_EQ(ws.read("rewritten.out"), "a.txt: first\nb.txt: fresh\n");
 }
 
+TEST(FileRun, FilesChangedOrRemovedFarAheadOfTheScanAreReadAsTheyAreWhenTheirTurnComes) {
+    Workspace ws;
+    auto name = [](int i) { return "f" + std::to_string(100 + i).substr(1) + ".txt"; };
+    // More files than are read ahead at once, each naming its number.
+    constexpr int kFiles = 20;
+    for (int i = 0; i < kFiles; ++i) ws.write(name(i), "ERROR " + name(i).substr(1, 2) + "\n");
+    DefinitionBuilder d;
+    d.log("ahead.log");
+    PXNode* rest = grep(d, "ahead.out");
+    // From the first match on, another program rewrites the eighth file (same size) and
+    // removes the twelfth; both have long been opened and read ahead by then.
+    d.extension(kExtension.c_str());
+    d.nodeAction(rest, "Execute UDF", {"3", ws.path(name(7)).c_str(), "ERROR xx\n"});
+    d.nodeAction(rest, "Execute UDF", {"1", ws.path(name(11)).c_str()});
+    d.input(ws.path("f*.txt").c_str());
+    RunResult r = runDefinition(d.save(ws.path("ahead.QXD")));
+    ASSERT_TRUE(r.loaded);
+
+    std::string expected;
+    for (int i = 0; i < kFiles; ++i)
+        if (i != 11) expected += name(i) + ": " + (i == 7 ? "xx" : name(i).substr(1, 2)) + "\n";
+    EXPECT_EQ(ws.read("ahead.out"), expected);
+    const std::string log = ws.read("ahead.log");
+    EXPECT_NE(log.find("Unable to open " + ws.path(name(11)) + "\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Files scanned:  20\n"), std::string::npos) << log;
+}
+
 TEST(FileRun, TheDefaultOutputOfAnEarlierRunIsNotReadBack) {
     // The second run truncates out.tmp and writes to it; it must not scan it as well.
     Workspace ws;
