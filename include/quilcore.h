@@ -304,6 +304,28 @@ QUILCORE_EXTERN(IQN01*) NewQN01(void);
  */
 QUILCORE_EXTERN(void) ZapQN01(IQN01* client);
 
+/*
+ * Extension libraries. A definition's "Extension DLL" names a library that each run loads
+ * by that name (as dlopen takes it) and unloads at its end. Its export QNCallback01, of this
+ * type and with C linkage, is called by every "Execute UDF" action, and with debugging on
+ * after every node with index 99 and the graph's name as text1:
+ *   index         the action's function number
+ *   text1, text2  the action's two texts
+ *   node          the number of the action's node plus one, -1 in a phase action
+ *   tag           that node's tag ("" without a node)
+ *   matchStart    where the node's match begins, in bytes from the start of the input stream,
+ *   matchLength   and its length in bytes (0 and 0 without a node)
+ *   input         the run's input, for the library's own use (not for reading here)
+ *   client        the running client: count, enumerate, getInt, set, setBytes, get and getAt
+ *                 read and set values by name as they do for a host (a variable the next
+ *                 actions output, a counter, a node's string); setMsg, load, scan, run and
+ *                 unload do nothing during a run and return 0, status returns 2.
+ * The call happens on the run's thread; what the pointers lead to is valid during the call.
+ */
+typedef void (*QNCallback01Fn)(int32_t index, const char* text1, const char* text2, int32_t node,
+                               const char* tag, int64_t matchStart, int32_t matchLength,
+                               void* input, IQN01* client);
+
 #ifdef __cplusplus
 }   /* extern "C" */
 #endif

@@ -100,28 +100,18 @@ int32_t QNLib::set(const char* grid, const char* key, int32_t field, const char*
 }
 
 int32_t QNLib::setBytes(const char* grid, const char* key, int32_t field, const void* bytes, int32_t length) {
-    if (!bytes && length > 0) return 0;
-    return guarded("IQN01::setBytes", 0, [&] {
-        return PXClient::set(grid, key, field, static_cast<const unsigned char*>(bytes ? bytes : ""), length);
-    });
+    return guarded("IQN01::setBytes", 0,
+                   [&] { return PXClientCallback::setBytesOf(*this, grid, key, field, bytes, length); });
 }
 
 int32_t QNLib::get(const char* grid, const char* key, int32_t field, const char** value, int32_t* length) {
-    return guarded("IQN01::get", 0, [&] {
-        const void* v = nullptr;
-        const int32_t result = PXClient::get(grid, key, field, value ? &v : nullptr, length);
-        if (value) *value = static_cast<const char*>(v);
-        return result;
-    });
+    return guarded("IQN01::get", 0,
+                   [&] { return PXClientCallback::getText(*this, grid, key, field, value, length); });
 }
 
 int32_t QNLib::getAt(const char* grid, int32_t row, int32_t field, const char** value, int32_t* length) {
-    return guarded("IQN01::getAt", 0, [&] {
-        const void* v = nullptr;
-        const int32_t result = PXClient::get(grid, row, field, value ? &v : nullptr, length);
-        if (value) *value = static_cast<const char*>(v);
-        return result;
-    });
+    return guarded("IQN01::getAt", 0,
+                   [&] { return PXClientCallback::getTextAt(*this, grid, row, field, value, length); });
 }
 
 int32_t QNLib::setMsg(QNMsgCallback callback) {

@@ -101,7 +101,7 @@ bool PXClient::init() {
         engine_->addGrid(sources_, true);
         engine_->addGrid(tablesGrid, false);
         engine_->addGrid(destinationsGrid, false);
-        engine_->setUp(&callback_, &sources_, &dests_);
+        engine_->setUp(static_cast<IQN01*>(&callback_), &sources_, &dests_);
         engine_->setAppTag(appTag);
     }
 

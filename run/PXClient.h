@@ -34,18 +34,11 @@
 #include "foundation/XXLIB.h"
 #include "run/ClientSources.h"
 #include "run/Destinations.h"
+#include "run/PXClientCallback.h"
 #include "run/RunLog.h"
 
 class PXClient;
 class XXCHOOSER;
-
-// The object the extension library and the library interface receive as user data: it
-// leads back to the client, and carries the host's message callback when there is one.
-struct PXClientCallback {
-    using MessageFn = void (*)(int32_t kind, const char* text);
-    PXClient* client = nullptr;
-    MessageFn hostMessage = nullptr;
-};
 
 class PXClient {
 public:

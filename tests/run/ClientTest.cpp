@@ -311,10 +311,17 @@ TEST(ClientRun, TheExtensionLibraryIsBoundAtEachRun) {
     d.extension(kExtension.c_str());
     PXNode* hit = d.textNode("hit", "Hit");
     d.nodeAction(hit, "Execute UDF", {"2", ws.path("calls.txt").c_str(), "called"});
+    // The library changes a variable by name through the client it is given, and the next
+    // action writes what it made.
+    d.variable("Seen", "String", "seen");
+    d.output("Out", "seen.txt");
+    d.nodeAction(hit, "Execute UDF", {"4", "Seen", " by "});
+    d.nodeAction(hit, "Append to", {"Out", "", "Seen"});
     d.input("a.txt");
     const std::string def = d.save(ws.path("udf.QXD"));
     for (int i = 0; i < 2; ++i) EXPECT_EQ(runDefinition(def).result, 2);
     EXPECT_EQ(ws.read("calls.txt"), "called 1 3\ncalled 1 3\n");
+    EXPECT_EQ(ws.read("seen.txt"), "seen by Hit");
 
     CaptureSink sink;
     DefinitionBuilder missing;
