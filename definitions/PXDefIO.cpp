@@ -301,7 +301,13 @@ bool PXDefIO::loadGraphs(PXGraphs& graphs) {
                 checkQuotes(text);
                 DefLine tokens(text);
                 DefToken first;
-                if (tokens.next(first) && GraphIO::isGraphLine(first)) graphIO.lineIn(first, tokens, text);
+                // The first line is the header; any other line that is no graph line would
+                // be lost unseen.
+                if (!tokens.next(first)) continue;
+                if (GraphIO::isGraphLine(first))
+                    graphIO.lineIn(first, tokens, text);
+                else if (number > 1)
+                    reportInvalid(text);
             } catch (const XXSTRING&) {
                 goQuiet();
             }

@@ -348,7 +348,13 @@ bool PXEngine::compileActions(XXROWLIST& rows, CActions& list, XXSTRING* errors)
     for (XXROW* row : rows) {
         const XXFLD* kindField = row ? row->field(PXCOL::actionKind) : nullptr;
         std::unique_ptr<CAction> action = kindField ? catalogue.make(kindField->getText()) : nullptr;
-        if (!action) continue;
+        if (!action) {
+            // The row is skipped; a kind that names nothing is listed as node actions' are.
+            if (errors && kindField && !kindField->isEmpty())
+                *errors << rowPlace(row) << loadString(24) << " (" << loadString(1082) << ": " << kindField->getText()
+                        << ")" << newline;
+            continue;
+        }
         action->engine = this;
         action->graph = &nodeGroups.main;
         // Each parameter is set (and so resolved and checked) once: a bad value is reported

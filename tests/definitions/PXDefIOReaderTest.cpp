@@ -63,11 +63,16 @@ TEST(PXDefIOReader, ALineAGridWithoutDetailRowsCannotTakeIsReported) {
     CaptureSink sink;
     TempDir dir;
     Reader r;
-    // Before any grid a stray line is passed over; under a grid it would be lost unseen.
-    EXPECT_TRUE(r.read(dir, kHeader + "Nod 0 1 1 0 0\r\n!\"Counters\" \"Kept\" 3\r\n\"Counters\" \"Lost\" 4\r\n"));
-    ASSERT_EQ(sink.errors.size(), 1u);
+    // Before any grid a stray line is passed over; under a grid, or in a node group's file
+    // after its header, it would be lost unseen.
+    dir.write("G.QXG", kHeader + "Nod 0 1 1 0 0\r\nNode 0 1 1 0 0\r\n");
+    EXPECT_TRUE(r.read(dir, kHeader + "Nod 0 1 1 0 0\r\n!\"Counters\" \"Kept\" 3\r\n\"Counters\" \"Lost\" 4\r\n"
+                                      "!\"NodeGroup\" \"G\" \"\"\r\n"));
+    ASSERT_EQ(sink.errors.size(), 2u);
     EXPECT_EQ(sink.errors[0], place(dir, 4) + "Definition file - Invalid input  [\"Counters\" \"Lost\" 4]");
-    EXPECT_EQ(r.io.errorCount, 1);
+    EXPECT_EQ(sink.errors[1], place(dir, 2, "G.QXG") + "Definition file - Invalid input  [Nod 0 1 1 0 0]");
+    EXPECT_EQ(r.io.errorCount, 2);
+    EXPECT_EQ(r.definition.nodeGroups.groupIfAny(0)->nodeCount(), 1);
     EXPECT_EQ(r.definition.counters.rowCount(), 1);
 }
 

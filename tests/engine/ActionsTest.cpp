@@ -215,6 +215,8 @@ TEST_F(ActionsTest, UnresolvedNamesAreListedUnlessQuiet) {
     act(s, "Run", {"nogroup", "nosource"});
     act(s, "Output table row", {"T"});
     act(s, "IncCounter", {"nocounter"});
+    actionRow(engine.preRunActions, "Jump");
+    actionGroup("G", {{"Fly", {}}});
     EXPECT_EQ(prepare(true), 2);
     EXPECT_EQ(engine.errorCount(), 0);
     // Such names do not make prepare fail.
@@ -224,7 +226,8 @@ TEST_F(ActionsTest, UnresolvedNamesAreListedUnlessQuiet) {
     for (const char* line : {"Send to:  target nowhere not found\n", "Send to:  Node/Variable/Counter nothing not found\n",
                              "Clear variable:  variable <empty> not found\n", "Start node =:  node ghost not found\n",
                              "Run:  node group nogroup not found\n", "Run:  variable/node nosource not found\n",
-                             "Output table row:  table T not found\n", "Increment counter:  counter nocounter not found\n"})
+                             "Output table row:  table T not found\n", "Increment counter:  counter nocounter not found\n",
+                             "Invalid input (Action: Jump)\n", "Invalid input (Action: Fly)\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;
 }
 
