@@ -37,7 +37,8 @@ int fileOpen(const char* path, FileAccess access, FileStatus* status) {
     int fd;
     do {
         fd = ::open(path, flags, 0666);
-    } while (fd < 0 && errno == EINTR);
+        // A named pipe no program writes to would keep a stopped run waiting here.
+    } while (fd < 0 && errno == EINTR && !stopRequested());
     if (fd < 0) return -1;
     FileStatus own;
     FileStatus& st = status ? *status : own;

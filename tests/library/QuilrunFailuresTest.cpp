@@ -307,6 +307,19 @@ TEST_F(QuilrunFailures, ASecondInterruptEndsTheProcessAtOnce) {
     EXPECT_EQ(r.signal, SIGTERM);
 }
 
+TEST_F(QuilrunFailures, AnInterruptEndsTheWaitForAPipeNobodyWritesTo) {
+    ASSERT_EQ(mkfifo(dir.file("in.fifo").c_str(), 0600), 0);
+    writeExtract(dir, "Extract", Extract());
+    RunningProcess run(binary("quilrun"), {"Extract", "in.fifo"}, here());
+    ASSERT_TRUE(waitUntil([&] { return run.errSoFar().find("in.fifo") != std::string::npos; })) << run.errSoFar();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));   // into the open of the pipe
+    run.sendSignal(SIGTERM);
+    const ProcessResult r = run.finish(10);
+    EXPECT_EQ(r.status, 143) << r.err;
+    const std::string log = TempDir::read(dir.file("run.log"));
+    EXPECT_NE(log.find("Files scanned:  1 - scan halted\n"), std::string::npos) << log;
+}
+
 TEST_F(QuilrunFailures, TwoRunsOnOneOutputFollowEachOther) {
     // The first run reads a named pipe that the test feeds, so it holds its log and its
     // output for as long as the test keeps the pipe open.
