@@ -48,6 +48,7 @@ TEST_F(Quilrun, UsageErrorsExitWithTwoAndOneLineOnStandardError) {
         {{}, "no definition given"},
         {{"--bogus", "Words"}, "unknown option --bogus"},
         {{"--bogus=1", "Words"}, "unknown option --bogus"},
+        {{"Words", "--stdout=yes"}, "--stdout takes no value"},
         {{"-qx", "Words"}, "unknown option -x"},
         {{"--log"}, "--log needs a file name"},
         {{"Words", "--log="}, "--log needs a file name"},

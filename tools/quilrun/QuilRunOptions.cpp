@@ -98,7 +98,10 @@ QuilRunOptions QuilRunOptions::parse(const std::vector<std::string>& arguments) 
             // A short option unknown inside a cluster has optopt; a long one only its word.
             if (optopt > 0 && optopt < 256) return usageError("unknown option -" + std::string(1, char(optopt)));
             const std::string word = argv[size_t(optind - 1)];
-            return usageError("unknown option " + word.substr(0, word.find('=')));
+            const std::string name = word.substr(0, word.find('='));
+            // A known long option that takes no value was given one ("--trace=yes").
+            if (optopt >= optTrace) return usageError(name + " takes no value");
+            return usageError("unknown option " + name);
         }
         }
     }
