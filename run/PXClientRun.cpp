@@ -5,6 +5,7 @@
 
 #include "definitions/PXGraphs.h"
 #include "definitions/IPXDefinition.h"
+#include "foundation/XXFILENAME.h"
 #include "foundation/XXSTRTABLE.h"
 #include "foundation/XXTEXT.h"
 #include "run/PXClient.h"
@@ -27,6 +28,8 @@ int32_t PXClient::run(PXInst& run) {
 
     XXSTRING logFile = formText(logName, 0);
     if (logFile.length() == 0 && logName.fieldDef(0)) logFile = logName.fieldDef(0)->defaultText;
+    // Names from a definition made on Windows may separate folders with "\".
+    logFile = XXFILENAME(logFile);
     dests_.startRun();
     // The trace of a run starts anew, with its pre-processors' traces when they write one.
     dests_.setTraceMode(StreamDest::createMode);
@@ -178,7 +181,7 @@ void PXClient::runProcessors(XXGRID& grid, PXInst& run, bool pre) {
     int32_t ran = 0;
     for (int32_t r = 0; r < grid.rowCount(); ++r) {
         const XXFLD* cell = grid.getCell(0, r);
-        const XXSTRING name(cell ? cell->getText() : "");
+        const XXFILENAME name(cell ? cell->getText() : "");
         if (name.length() == 0) continue;
         if (isRunningDefinition(name)) {
             // A chain of processors that leads back to a definition already running would

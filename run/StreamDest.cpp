@@ -17,12 +17,13 @@ const char* bareExtension(const XXSTRING& ext) { return ext.text()[0] == '.' ? e
 
 }  // namespace
 
-StreamDest::StreamDest(const char* spec, int32_t mode) : spec_(spec), mode_(mode) {
-    wildcard_ = hasWildcard(spec);
+// A "\" in the spec (a definition made on Windows) separates folders, as "/" does.
+StreamDest::StreamDest(const char* spec, int32_t mode) : spec_(XXFILENAME(spec)), mode_(mode) {
+    wildcard_ = hasWildcard(spec_);
     if (wildcard_)
-        specParts_.set(spec);
+        specParts_.set(spec_);
     else
-        setPath(spec);
+        setPath(spec_);
     setMode(mode);
     setLocking(true);
     setCallerReports(true);

@@ -168,6 +168,22 @@ TEST_F(QuilrunFailures, OutputFoldersAreMadeAndOutputsThatCannotBeWrittenEndWith
     }
 }
 
+TEST_F(QuilrunFailures, BackslashesOfADefinitionMadeOnWindowsSeparateFolders) {
+    dir.write("in.txt", alerts("a", 2));
+    fs::create_directories(dir.file("sub"));
+    writeExtract(dir, "sub/Post", extract([](Extract& e) { e.output = "out\\post.txt"; e.input = "in.txt"; }));
+    writeExtract(dir, "Extract", extract([](Extract& e) {
+        e.log = "logs\\run.log";
+        e.output = "out\\hits.txt";
+        e.postProcessor = "sub\\Post";
+    }));
+    const ProcessResult r = quilrun({"-q", "Extract", "in.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TempDir::read(dir.file("out/hits.txt")), hits("a", 2) + "END\n");
+    EXPECT_EQ(TempDir::read(dir.file("out/post.txt")), hits("a", 2) + "END\n");
+    EXPECT_NE(TempDir::read(dir.file("logs/run.log")).find("run complete"), std::string::npos);
+}
+
 TEST_F(QuilrunFailures, AVariableSentOrAppendedToItselfKeepsItsValue) {
     // At each of two matches: Keep is sent to itself, Tag to itself after a prefix, and Seen
     // appended to itself after a prefix. The source is read before the target changes.
