@@ -160,7 +160,8 @@ void XXGRIDIO::setValue(XXFLD& field, const DefToken& token, std::string_view li
 }
 
 void XXGRIDIO::checkValue(const XXFLD& field, const XXFLD_DEF* def, const DefToken& token, std::string_view line) {
-    if (!dynamic_cast<const XXFLD_INT*>(&field) || token.isWide) return;
+    // Flags are numbers too (0 or 1): a text there is most often a value one column early.
+    if (!(dynamic_cast<const XXFLD_INT*>(&field) || dynamic_cast<const XXFLD_BOOL*>(&field)) || token.isWide) return;
     const std::string& t = token.text;
     if (t.empty()) return;
     int32_t n = 0;

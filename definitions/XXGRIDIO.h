@@ -50,7 +50,7 @@ public:
 private:
     bool writeRow(XXSTREAM& out, const XXGRID& grid, const XXROW& row, bool master) const;
     void setValue(XXFLD& field, const DefToken& token, std::string_view line);
-    // Reports an integer value that is no number or that the column's checker refuses.
+    // Reports an integer or flag value that is no number, or one the column's checker refuses.
     void checkValue(const XXFLD& field, const XXFLD_DEF* def, const DefToken& token, std::string_view line);
     void reportValue(const XXSTRING& reason, const DefToken& token, std::string_view line);
     void reportExcess(std::string_view line);

@@ -81,10 +81,12 @@ TEST(PXDefIOReader, NumbersThatAreNoNumbersOrOutOfRangeAreReported) {
     TempDir dir;
     Reader r;
     EXPECT_TRUE(r.read(dir, kHeader + "!\"Set\" \"S\"\r\n48 x57\r\n300 \"\"\r\n!\"Set(16-bit)\" \"W\"\r\n300 65535\r\n"
-                                      "!\"Counters\" \"C\" -12\r\n"));
-    ASSERT_EQ(sink.errors.size(), 2u);
+                                      "!\"Counters\" \"C\" -12\r\n!\"StringSet\" \"T\"\r\n1 \"kept\"\r\n\"lost\"\r\n"));
+    ASSERT_EQ(sink.errors.size(), 3u);
     EXPECT_EQ(sink.errors[0], place(dir, 3) + "Definition file - Not a number:  (x57)  [48 x57]");
     EXPECT_EQ(sink.errors[1], place(dir, 4) + "Definition file - Valid values: 0..255  (300)  [300 \"\"]");
+    // A text where a flag belongs: the Enabled column of a string-set item left out.
+    EXPECT_EQ(sink.errors[2], place(dir, 10) + "Definition file - Not a number:  (lost)  [\"lost\"]");
 }
 
 TEST(PXDefIOReader, ShortRowsArePaddedLongRowsCut) {
