@@ -116,7 +116,14 @@ int32_t XXINBUF::load() {
     reset();
     if (stream_ && owned_) {
         const int64_t at = stream_->getPosition();
-        count_ = int32_t(stream_->read(owned_.get(), capacity_));
+        // Bytes the stream was handed already, in storage of the window's size, become the
+        // window instead of being copied into it.
+        int64_t got = stream_->takeAdopted(owned_, capacity_);
+        if (got >= 0)
+            store_ = owned_.get();
+        else
+            got = stream_->read(owned_.get(), capacity_);
+        count_ = int32_t(got);
         base_ = at < 0 ? 0 : at;
         frame_ = base_;
         loaded_ = true;

@@ -104,7 +104,7 @@ bool XXSTREAM::open(const char* path, int32_t mode) {
 }
 
 void XXSTREAM::adopt(const char* path, int fd, const FileStatus& status, std::unique_ptr<unsigned char[]> bytes,
-                     int64_t count) {
+                     int64_t count, int64_t capacity) {
     close();
     if (path != path_.text()) path_ = path;
     mode_ = openMode_ = readRaw;
@@ -115,8 +115,23 @@ void XXSTREAM::adopt(const char* path, int fd, const FileStatus& status, std::un
     errorText_ = "";
     adopted_ = std::move(bytes);
     adoptedCount_ = adopted_ ? count : 0;
+    adoptedCapacity_ = std::max(adoptedCount_, capacity);
     position_ = 0;
     fdAt_ = adoptedCount_;
+}
+
+int64_t XXSTREAM::takeAdopted(std::unique_ptr<unsigned char[]>& storage, int64_t capacity) {
+    if (openMode_ != readRaw || position_ != 0 || adoptedCount_ <= 0 || adoptedCapacity_ < capacity) return -1;
+    // A read from the start of a regular file asks for no more than its size.
+    const int64_t wanted = status_.regular ? std::min(capacity, status_.size) : capacity;
+    if (adoptedCount_ != wanted) return -1;
+    storage = std::move(adopted_);
+    // The descriptor stands where the adopted bytes end, which is where reading goes on.
+    const int64_t got = adoptedCount_;
+    adoptedCount_ = adoptedCapacity_ = 0;
+    prevPosition_ = 0;
+    position_ = got;
+    return got;
 }
 
 bool XXSTREAM::openFile() {
@@ -229,7 +244,7 @@ bool XXSTREAM::closeFile(bool mayReport) {
     position_ = initialPosition;
     prevPosition_ = initialPosition;
     adopted_.reset();
-    adoptedCount_ = 0;
+    adoptedCount_ = adoptedCapacity_ = 0;
     return ok;
 }
 

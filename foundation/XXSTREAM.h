@@ -93,10 +93,16 @@ public:
     bool open(const char* path, int32_t mode);
     // Opens `path` for raw reading on a descriptor already open on it, with the status read
     // when it was opened and the first `count` bytes of the file, read already (`bytes` holds
-    // at least that many). Reads are answered from those bytes before the descriptor is read
-    // again. The stream owns the descriptor from here on.
+    // at least that many, in storage of `capacity` bytes when that is more). Reads are
+    // answered from those bytes before the descriptor is read again. The stream owns the
+    // descriptor from here on.
     void adopt(const char* path, int fd, const FileStatus& status, std::unique_ptr<unsigned char[]> bytes,
-               int64_t count);
+               int64_t count, int64_t capacity = 0);
+    // Reads as read(storage, capacity) would, without copying: when nothing has been read
+    // since the file was adopted and the adopted bytes are exactly what that read would give,
+    // in storage of at least `capacity` bytes, `storage` takes that storage (its own goes)
+    // and the count is returned. -1, with nothing changed, otherwise.
+    int64_t takeAdopted(std::unique_ptr<unsigned char[]>& storage, int64_t capacity);
     // Writes out pending output and closes. False when pending output could not be written
     // (reported).
     bool close();
@@ -245,6 +251,7 @@ private:
     // The first bytes of an adopted raw file, read before the stream took it.
     std::unique_ptr<unsigned char[]> adopted_;
     int64_t adoptedCount_ = 0;
+    int64_t adoptedCapacity_ = 0;
 
     // Text input: a block of the file and the read point within it.
     std::unique_ptr<char[]> input_;

@@ -1,6 +1,7 @@
 #include "run/ReadAhead.h"
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 #include <utility>
 
@@ -13,12 +14,12 @@ constexpr int64_t kBudget = 1 << 20;
 constexpr int32_t kMinDepth = 2;
 constexpr int32_t kMaxDepth = 16;
 
-// How long the scan polls for a reader about to finish before it opens the file itself: up
-// to about the time a small file takes, halved each time the reader was not ready in time
-// and doubled each time it was, so that on a busy machine, where the reader may have no
-// processor for milliseconds, the scan soon stops waiting for it.
-constexpr int kScanPollsMax = 4096;
-constexpr int kScanPollsMin = 16;
+// How long the scan polls for a reader about to finish before it opens the file itself: at
+// most about what opening and reading a small file itself costs, halved each time the
+// reader was not ready in time and doubled each time it was, so that on a busy machine,
+// where the reader may have no processor for milliseconds, the scan soon stops waiting.
+constexpr int64_t kScanWaitMax = 16000;   // nanoseconds
+constexpr int64_t kScanWaitMin = 250;
 
 void pause() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -26,14 +27,18 @@ void pause() {
 #endif
 }
 
-// Polls while `state` holds `value`, at most `polls` times; the value it then holds.
-int pollWhile(const std::atomic<int>& state, int value, int polls) {
+// Polls while `state` holds `value`, for about `nanos` at most; the value it then holds.
+int pollWhile(const std::atomic<int>& state, int value, int64_t nanos) {
     int s = state.load(std::memory_order_acquire);
-    for (int i = 0; i < polls && s == value; ++i) {
-        pause();
-        s = state.load(std::memory_order_acquire);
+    if (s != value) return s;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::nanoseconds(nanos);
+    for (;;) {
+        for (int i = 0; i < 16 && s == value; ++i) {
+            pause();
+            s = state.load(std::memory_order_acquire);
+        }
+        if (s != value || std::chrono::steady_clock::now() >= end) return s;
     }
-    return s;
 }
 
 }  // namespace
@@ -42,7 +47,7 @@ ReadAhead::ReadAhead(int32_t window)
     : window_(window),
       depth_(int32_t(std::clamp<int64_t>(kBudget / std::max<int64_t>(window, 1), kMinDepth, kMaxDepth))),
       slots_(std::make_unique<Slot[]>(size_t(depth_))),
-      scanPolls_(kScanPollsMax) {}
+      scanWait_(kScanWaitMax) {}
 
 ReadAhead::~ReadAhead() {
     stop_.store(true);
@@ -139,8 +144,8 @@ bool ReadAhead::adoptInto(const char* path, XXSTREAM& stream) {
     // Waited for briefly only: a reader that has not finished by then (its thread not given
     // a processor, on a busy machine) would hold the scan up. The scan opens the file
     // itself, and the reader drops its answer when it comes.
-    int s = pollWhile(slot.state, queued, scanPolls_);
-    scanPolls_ = s == queued ? std::max(scanPolls_ / 2, kScanPollsMin) : std::min(scanPolls_ * 2, kScanPollsMax);
+    int s = pollWhile(slot.state, queued, scanWait_);
+    scanWait_ = s == queued ? std::max(scanWait_ / 2, kScanWaitMin) : std::min(scanWait_ * 2, kScanWaitMax);
     if (s == queued && slot.state.compare_exchange_strong(s, dropped, std::memory_order_acq_rel)) return false;
     // Ready: the place is the scan's.
     const int fd = slot.fd;
@@ -159,7 +164,7 @@ bool ReadAhead::adoptInto(const char* path, XXSTREAM& stream) {
         closeLater(fd);
         return false;
     }
-    stream.adopt(path, fd, then, std::move(bytes), count);
+    stream.adopt(path, fd, then, std::move(bytes), count, window_);
     return true;
 }
 
@@ -199,7 +204,8 @@ void ReadAhead::prepare(Slot& slot) const {
     if (slot.fd < 0) return;
     const int64_t want = std::min<int64_t>(window_, slot.status.size);
     if (want <= 0) return;
-    slot.bytes = std::make_unique_for_overwrite<unsigned char[]>(size_t(want));
+    // A whole window, so that the scan's window can take this storage instead of a copy.
+    slot.bytes = std::make_unique_for_overwrite<unsigned char[]>(size_t(window_));
     bool partial = false;
     slot.count = fileRead(slot.fd, slot.bytes.get(), want, partial);
     if (slot.count < 0 || partial) {

@@ -98,7 +98,7 @@ private:
     std::atomic<int32_t> wakes_{0};
     std::atomic<bool> stop_{false};
     int pendingClose_ = -1;               // handed to the reader with the next name
-    int scanPolls_;                       // how long the scan polls for the reader now
+    int64_t scanWait_;                    // how long the scan polls for the reader now (ns)
     bool started_ = false;
     std::thread thread_;
 };

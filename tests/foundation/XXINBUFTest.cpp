@@ -188,6 +188,32 @@ TEST(XXINBUF, ForwardSlideKeepsTheKeepSizeBehind) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(in.buffer.bytes()) + q, 1000), data.substr(65000, 1000));
 }
 
+TEST(XXINBUF, AFirstWindowReadAheadBecomesTheWindowAndTheRestComesFromTheFile) {
+    TempDir dir;
+    const std::string data = bytesOf(300, 9);
+    const std::string path = dir.write("ahead.bin", data);
+    FileStatus status;
+    const int fd = fileOpenRegular(path.c_str(), status);
+    ASSERT_GE(fd, 0);
+    auto ahead = std::make_unique<unsigned char[]>(64);
+    bool partial = false;
+    ASSERT_EQ(fileRead(fd, ahead.get(), 64, partial), 64);
+    const unsigned char* const readAhead = ahead.get();
+    XXSTREAM stream;
+    stream.adopt(path.c_str(), fd, status, std::move(ahead), 64, 64);
+    XXINBUF buffer(64);
+    buffer.setStream(&stream);
+    ASSERT_TRUE(buffer.open(20));
+    ASSERT_EQ(buffer.load(), 64);
+    EXPECT_EQ(buffer.bytes(), readAhead);   // taken as it is, not copied
+    EXPECT_EQ(walk(buffer), data);
+    // Back to the first bytes: read from the file again, not from storage given away.
+    int32_t start = int32_t(-buffer.getBaseOffset());
+    buffer.pushIdx(&start);
+    ASSERT_TRUE(buffer.iChk(start, 64));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.bytes()) + start, 64), data.substr(0, 64));
+}
+
 TEST(XXINBUF, PastTheEndFailsAndDoesNotReadAgain) {
     FileInput in(bytesOf(70000, 2));
     int32_t p = 69999;   // the last byte, past the first window
