@@ -245,8 +245,9 @@ void PXDefIO::takeGrid(const char* key, std::string_view line, DefLine& rest) {
                 break;
             }
     }
-    // Lookup lists are not part of a definition: a file cannot add to them.
-    if (grid && !grid->persistent()) {
+    // Lookup lists are not part of a definition: a file cannot add to them. A single-record
+    // grid (the log name, the database) keeps its first record; a second one is refused.
+    if (grid && (!grid->persistent() || (grid->maxRows() == 1 && grid->rowCount() >= 1))) {
         giveBackGrid();
         grid = nullptr;
     }

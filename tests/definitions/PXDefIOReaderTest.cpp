@@ -493,9 +493,13 @@ TEST(PXDefIOReader, LookupListsCannotBeFilledFromAFile) {
     CaptureSink sink;
     TempDir dir;
     Reader r;
-    EXPECT_TRUE(r.read(dir, kHeader + "!\"Pattern/NodeGroup\" \"x\"\r\n"));
+    EXPECT_TRUE(r.read(dir, kHeader + "!\"Pattern/NodeGroup\" \"x\"\r\n!\"Comment\" \"one\"\r\n!\"Comment\" \"two\"\r\n"));
     EXPECT_EQ(r.definition.patternNames.rowCount(), 0);
-    EXPECT_EQ(countContaining(sink, "Invalid input"), 1);
+    EXPECT_EQ(countContaining(sink, "Invalid input"), 2);
+    // A single-record grid keeps its first record.
+    EXPECT_EQ(sink.errors.back(), place(dir, 4) + "Definition file - Invalid input  [!\"Comment\" \"two\"]");
+    ASSERT_EQ(r.definition.comment.rowCount(), 1);
+    EXPECT_EQ(r.cell(r.definition.comment, 0, 0), "one");
 }
 
 TEST(PXDefIOReader, UnopenableDefinitionFile) {
