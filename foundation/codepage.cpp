@@ -3,6 +3,7 @@
 // share conversion state.
 #include "foundation/codepage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
@@ -86,7 +87,34 @@ const std::string& codePageName() {
     return name;
 }
 
+namespace {
+
+// Whether the code page reads each byte below 128 as the character of that number, as UTF-8
+// and the pages built on ASCII do (EBCDIC pages and UTF-7 do not); found once by converting
+// those bytes.
+bool asciiReadsAsItself() {
+    static const bool same = [] {
+        char bytes[128];
+        for (int i = 0; i < 128; ++i) bytes[i] = char(i);
+        Converter probe("UTF-16LE", codePageName().c_str());
+        std::u16string out;
+        bool bad = false;
+        if (!probe.run(bytes, sizeof bytes, 1, out, [&](std::u16string&) { bad = true; }) || bad) return false;
+        if (out.size() != sizeof bytes) return false;
+        for (size_t i = 0; i < out.size(); ++i)
+            if (out[i] != char16_t(i)) return false;
+        return true;
+    }();
+    return same;
+}
+
+}  // namespace
+
 std::u16string narrowToWide(const char* text, size_t length) {
+    // Text of such bytes only (names, dates, most paths) needs no converter.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    if (std::all_of(bytes, bytes + length, [](unsigned char b) { return b < 0x80; }) && asciiReadsAsItself())
+        return std::u16string(bytes, bytes + length);
     thread_local Converter toWide("UTF-16LE", codePageName().c_str());
     std::u16string out;
     out.reserve(length);

@@ -1,5 +1,7 @@
 #include "run/FileScanner.h"
 
+#include <cstring>
+
 #include "definitions/PXClientSchema.h"
 #include "engine/IPXEngine.h"
 #include "foundation/XXINBUF.h"
@@ -98,8 +100,11 @@ int32_t FileScanner::scan(PXInst& run) {
         const bool opened = ahead.adoptInto(path, input) || input.open(path, XXSTREAM::readRaw);
         ahead.fill(peek);
         if (opened) {
-            fileDate_.setText(input.fileDate(0));
-            fileDateTime_.setText(input.fileDateTime(0));
+            // The date is the date and time up to its space: one calendar conversion a file.
+            const XXSTRING dateTime = input.fileDateTime(0);
+            const char* const space = std::strchr(dateTime.text(), ' ');
+            fileDate_.setText(space ? XXSTRING(dateTime.text(), int32_t(space - dateTime.text())) : dateTime);
+            fileDateTime_.setText(dateTime);
             // Made after the run began, or written by this run however close in time (told
             // by the identity of the file opened, which the open has read already).
             FileId id;

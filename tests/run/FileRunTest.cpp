@@ -3,7 +3,9 @@
 // results written by hand (tests/run/golden).
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "tests/run/RunFixture.h"
@@ -128,9 +130,27 @@ TEST(FileRun, FilesChangedOrRemovedFarAheadOfTheScanAreReadAsTheyAreWhenTheirTur
     d.extension(kExtension.c_str());
     d.nodeAction(rest, "Execute UDF", {"3", ws.path(name(7)).c_str(), "ERROR xx\n"});
     d.nodeAction(rest, "Execute UDF", {"1", ws.path(name(11)).c_str()});
+    // Each file's dates, written beside its name.
+    d.output("Dates", "dates.out");
+    for (const char* source : {"StreamName", "FileDate", "FileDateTime"}) {
+        d.nodeAction(rest, "Append to", {"Dates", "", source});
+        d.nodeAction(rest, "Append to", {"Dates", "|"});
+    }
+    d.nodeAction(rest, "Append to", {"Dates", "", "NL"});
     d.input(ws.path("f*.txt").c_str());
     RunResult r = runDefinition(d.save(ws.path("ahead.QXD")));
     ASSERT_TRUE(r.loaded);
+
+    // A file left alone shows its last write in local time.
+    struct stat st {};
+    ASSERT_EQ(stat(ws.path(name(1)).c_str(), &st), 0);
+    struct tm local {};
+    ASSERT_TRUE(localtime_r(&st.st_mtim.tv_sec, &local));
+    char date[32], dateTime[48];
+    std::strftime(date, sizeof date, "%Y-%m-%d", &local);
+    std::strftime(dateTime, sizeof dateTime, "%Y-%m-%d %H:%M:%S", &local);
+    const std::string dates = ws.read("dates.out");
+    EXPECT_NE(dates.find(name(1) + "|" + date + "|" + dateTime + "|\n"), std::string::npos) << dates;
 
     std::string expected;
     for (int i = 0; i < kFiles; ++i)
