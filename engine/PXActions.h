@@ -60,12 +60,16 @@ protected:
     bool boolParm(int32_t i) const;
     // A parameter read as a decimal 32-bit integer (an optional minus sign, then digits):
     // empty gives `empty`; any other text, or a number out of range, reports "AToI failure: "
-    // + the text under `title` and leaves `out` as it was.
-    void intParm(int32_t i, const char* title, int32_t empty, int32_t& out) const;
+    // + the text under `title` and leaves `out` as it was. A text already reported by this
+    // action is not reported again when the parameter is resolved anew (each prepare).
+    void intParm(int32_t i, const char* title, int32_t empty, int32_t& out);
     // The engine, or null.
     PXEngine* eng() const;
     // The run context, or null when the context is not one.
     static PXInst* runOf(XXINST* context);
+
+private:
+    XXSTRING reportedNumber_;   // the last text reported as no number
 };
 
 // --- Xmitter kinds ------------------------------------------------------------------------

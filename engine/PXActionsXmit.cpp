@@ -172,10 +172,11 @@ XXSTRING CEngineAction::narrowParm(int32_t i) const {
     return narrow;
 }
 
-void CEngineAction::intParm(int32_t i, const char* title, int32_t empty, int32_t& out) const {
+void CEngineAction::intParm(int32_t i, const char* title, int32_t empty, int32_t& out) {
     const XXSTRING text = narrowParm(i);
     if (text.length() == 0) {
         out = empty;
+        reportedNumber_ = "";
         return;
     }
     const char* digits = text.text()[0] == '-' ? text.text() + 1 : text.text();
@@ -184,10 +185,12 @@ void CEngineAction::intParm(int32_t i, const char* title, int32_t empty, int32_t
     errno = 0;
     const long long n = decimal ? std::strtoll(text.text(), nullptr, 10) : 0;
     if (!decimal || errno == ERANGE || n < INT32_MIN || n > INT32_MAX) {
-        Tracer(title) << "AToI failure: " << text << endMsg;
+        if (text.view() != reportedNumber_.view()) Tracer(title) << "AToI failure: " << text << endMsg;
+        reportedNumber_ = text;
         return;
     }
     out = int32_t(n);
+    reportedNumber_ = "";
 }
 
 bool CEngineAction::boolParm(int32_t i) const {
