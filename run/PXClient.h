@@ -114,9 +114,10 @@ public:
     // Loads the database library from the program's directory and takes its interface.
     void dbConnect();
     // Connects to the data source named in the "Database" grid (after closing any
-    // connection); "Database not available" when a name is given and it cannot be opened.
-    // With `synch` the destinations are rebuilt.
-    bool connectDatabase(bool synch);
+    // connection); "Database not available" when a name is given and it cannot be opened,
+    // shown as a message, or `forRun` reported as an error and counted as a failure of the
+    // run's outputs. With `synch` the destinations are rebuilt.
+    bool connectDatabase(bool synch, bool forRun = false);
     // Connects after the user picked a data source and shows what was found.
     bool databaseChosen();
     // Closes the tables and drops the connection.

@@ -26,19 +26,30 @@ void PXClient::dbConnect() {
     dests_.setDB(db_);
 }
 
-bool PXClient::connectDatabase(bool synch) {
+bool PXClient::connectDatabase(bool synch, bool forRun) {
     if (db_) db_->close();
     connectedDB_ = "";
     dbNotAvailable_ = false;
     const XXSTRING name = formText(databaseGrid, 0);
     if (name.length() > 0) {
+        const int32_t reasonsBefore = db_ ? db_->getMsgCount() : 0;
         if (db_ && db_->open(name) == 1) {
             connectedDB_ = name;
         } else {
             XXSTRING text;
             text << loadString(1100) << ": " << name;
-            message(text);
             dbNotAvailable_ = true;
+            if (forRun) {
+                // The run's rows and SQL statements have nowhere to go: a failure of its
+                // outputs, said on the error path with the database library's reasons.
+                Error e;
+                e << text;
+                for (int32_t i = reasonsBefore; db_ && i < db_->getMsgCount(); ++i) e << "\n" << db_->getMsg(i);
+                e << endMsg;
+                dests_.noteFailure();
+            } else {
+                message(text);
+            }
         }
     }
     dests_.setSourceName(connectedDB_);

@@ -144,7 +144,7 @@ void PXClient::runBegin(PXInst& run) {
     // rule must tell by their stamps: only then must the file clock pass the start time
     // before anything is made (up to a clock tick of waiting).
     if (formText(databaseGrid, 0).length() > 0 || extensionLib_.isLoaded()) settleRunStartTime();
-    connectDatabase(true);
+    connectDatabase(true, true);
     if (engine_) engine_->phase(1, run);
 }
 

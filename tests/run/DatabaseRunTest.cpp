@@ -110,8 +110,11 @@ TEST_F(DatabaseRun, AnUnreachableDatabaseLeavesTheRestOfTheRun) {
     for (const std::string& s : r.client->shown()) notAvailable += s == "Database not available: NoSuchSource";
     EXPECT_GE(notAvailable, 1);
     EXPECT_EQ(ws.read("copy.txt"), " disk");
-    // Without the database the column names resolve to nothing, which the run says.
+    // Without the database the column names resolve to nothing, which the run says; and the
+    // run itself says that its rows have nowhere to go.
     EXPECT_TRUE(sink.sawError("hits.file"));
+    EXPECT_TRUE(sink.sawError("Database not available: NoSuchSource"));
+    EXPECT_EQ(r.client->runMessage(), "Files scanned:  1 - some output could not be written");
     ODBCReader reader(dsn);
     EXPECT_EQ(reader.query("SELECT COUNT(*) FROM hits"), (ODBCReader::Rows{{"0"}}));
 }
