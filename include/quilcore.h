@@ -204,6 +204,13 @@ QUILCORE_EXTERN(int32_t) QNLib__outputErrors(void);
 QUILCORE_EXTERN(int32_t) QNLib__inputErrors(void);
 
 /*
+ * 1 when the library's client's last run was ended early because too many errors were
+ * reported ("Exception thrown (...) - run terminated."): inputs after that point were not
+ * scanned. 0 otherwise.
+ */
+QUILCORE_EXTERN(int32_t) QNLib__runTerminated(void);
+
+/*
  * IQN01: an independent client. Its thirteen operations, in this order, are:
  *
  *   count(n)                          2; *n = the number of names enumerate serves

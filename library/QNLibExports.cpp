@@ -63,6 +63,10 @@ int32_t QNLib__inputErrors(void) {
     return guarded("QNLib__inputErrors", 0, [] { return QNLibModule::client().unreadInputs(); });
 }
 
+int32_t QNLib__runTerminated(void) {
+    return guarded("QNLib__runTerminated", 0, [] { return QNLibModule::client().runTerminated() ? 1 : 0; });
+}
+
 int32_t QNLib__setMsg(QNMsgCallback callback) {
     return guarded("QNLib__setMsg", 0, [&] { return QNLibModule::client().setMsg(callback); });
 }

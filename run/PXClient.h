@@ -148,6 +148,8 @@ public:
     // when it happened: web pages that could not be fetched, also in its pre- and
     // post-processors.
     int32_t unreadInputs() const { return unreadInputs_; }
+    // True when the last run was ended early by the error limit.
+    bool runTerminated() const { return terminated_; }
     void noteUnreadInput() { ++unreadInputs_; }
     int64_t runStartTime() const { return runStartTime_; }
     // Notes the run's start time without waiting for the file clock; settleRunStartTime
@@ -239,6 +241,7 @@ private:
     int32_t logWritesAtStart_ = 0;
     int32_t failures_ = 0;
     int32_t unreadInputs_ = 0;
+    bool terminated_ = false;
     bool nested_ = false;          // runs as a pre- or post-processor of another client
 
     XXLIB dbLib_;

@@ -25,6 +25,7 @@ int32_t PXClient::run(PXInst& run) {
     run.engine = engine_;
     runMessage_ = "";
     unreadInputs_ = 0;
+    terminated_ = false;
 
     XXSTRING logFile = formText(logName, 0);
     if (logFile.length() == 0 && logName.fieldDef(0)) logFile = logName.fieldDef(0)->defaultText;
@@ -126,6 +127,7 @@ void PXClient::abortRun(PXInst& run, const XXSTRING& reason) {
     dests_.closeAll();
     closeDatabase();
     run.setHalt(2);
+    terminated_ = true;
     runMessage_ = text;
     message(text);
 }

@@ -235,7 +235,7 @@ TEST(QuilcoreLibraryFile, ExportsExactlyTheCInterface) {
         "QNLib__set",     "QNLib__setDefaultOutput", "QNLib__setLogName", "QNLib__setMsg",
         "QNLib__setProgress", "QNLib__setTrace", "QNLib__unload", "QNLib__version",
         "QNLib__formatVersion", "QNLib__stop", "QNLib__setLockWait", "QNLib__outputErrors",
-        "QNLib__inputErrors",
+        "QNLib__inputErrors",  "QNLib__runTerminated",
     };
     EXPECT_EQ(names, expected);
 }

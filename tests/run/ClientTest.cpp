@@ -373,6 +373,7 @@ TEST(ClientRun, TheErrorLimitEndsTheRunAndTheLogIsStillClosed) {
     client.inputs.mailScanner = std::make_unique<FloodScanner>(client);
     ConsoleInst run;
     EXPECT_EQ(client.runKind(run, MFClient::mail), 0);
+    EXPECT_TRUE(client.runTerminated());
     EXPECT_FALSE(run.isRunning());
     EXPECT_EQ(sink.errors.size(), 10u);
     EXPECT_EQ(runLog(), static_cast<IXXLOG*>(&sink)) << "the thread's log is given back";

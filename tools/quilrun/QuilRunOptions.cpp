@@ -58,7 +58,8 @@ const char* QuilRunOptions::usage() {
            "page could not be read; 4 standard input could not be read, or standard output\n"
            "not written;\n"
            "5 the run completed, but some output could not be written (a file, the log or a\n"
-           "database row); 130 stopped by an interrupt, 143 by SIGTERM.\n";
+           "database row); 6 the run was ended early by too many errors; 130 stopped by an\n"
+           "interrupt, 143 by SIGTERM.\n";
 }
 
 bool QuilRunOptions::isURL(const std::string& input) {

@@ -14,7 +14,8 @@
 // 4 standard input could not be read (or is too large to scan as one block), or output
 // meant for standard output could not be written there; 5 the run completed, but some
 // output (a file, the log or a database row) could not be written, each failure named on
-// standard error.
+// standard error; 6 the run was ended early by too many errors (the rest of its inputs
+// was not scanned).
 //
 // Interrupts. The first SIGINT or SIGTERM asks the run to stop as the Halt action at level
 // 2 does (the library's stop request): the current node's actions finish, the post-run
@@ -47,6 +48,7 @@ enum Exit {
     inputUnread = 3,
     streamFailed = 4,
     outputFailed = 5,
+    runTerminated = 6,
     bySignal = 128,
 };
 
@@ -188,6 +190,10 @@ int writtenOut() {
 
 // The exit status of a run that ended with `status`, once its inputs and outputs are counted.
 int withOutputs(int status) {
+    if (QNLib__runTerminated()) {
+        std::fprintf(stderr, "quilrun: the run was ended early by too many errors (above); inputs after them were not scanned\n");
+        return runTerminated;
+    }
     if (status == completed && QNLib__inputErrors() > 0) status = inputUnread;
     if (status == completed || status == inputUnread)
         if (QNLib__outputErrors() > 0) return outputFailed;
