@@ -24,9 +24,11 @@ int32_t clampPosition(int64_t value) {
 
 XXINBUF::XXINBUF(int32_t capacity) {
     if (capacity > 0) {
-        owned_.reset(new (std::nothrow) unsigned char[size_t(capacity)]);
+        const int64_t stage = std::min<int64_t>(int64_t(capacity) * stageWindows, INT32_MAX);
+        owned_.reset(new (std::nothrow) unsigned char[size_t(stage)]);
         if (owned_) {
             capacity_ = capacity;
+            fullStage_ = stageSize_ = int32_t(stage);
         } else {
             report("XXINBUF::XXINBUF", "unable to allocate");
         }
@@ -37,6 +39,9 @@ XXINBUF::XXINBUF(int32_t capacity) {
 
 void XXINBUF::reset() {
     count_ = 0;
+    // The staged bytes may be another stream's.
+    staged_ = 0;
+    stageBase_ = -1;
     failed_ = false;
     end_ = false;
     idxs_.count = 0;
@@ -91,43 +96,86 @@ void XXINBUF::shiftAll(int64_t delta, int32_t* q) {
 
 // --- filling -----------------------------------------------------------------------------
 
-int32_t XXINBUF::fill(int64_t offset) {
-    if (!stream_ || !owned_ || offset < 0) return -1;
-    // A window that slides forward keeps the bytes it still covers instead of reading them
-    // again: a pipe cannot go back for them, and a file need not.
-    const int64_t end = base_ + count_;
-    if (count_ > 0 && offset > base_ && offset < end && stream_->getPosition() == end) {
-        const auto kept = int32_t(end - offset);
-        std::memmove(owned_.get(), owned_.get() + (offset - base_), size_t(kept));
-        count_ = kept + int32_t(stream_->read(owned_.get() + kept, capacity_ - kept));
-        base_ = offset;
-        synch();
-        return count_;
-    }
-    if (stream_->getPosition() != offset && stream_->seekTo(offset) < 0) return -1;
-    const int64_t got = stream_->read(owned_.get(), capacity_);
-    count_ = int32_t(got);
+void XXINBUF::view(int64_t offset) {
+    const int64_t from = offset - stageBase_;
+    store_ = owned_.get() + from;
+    count_ = int32_t(std::min<int64_t>(capacity_, staged_ - from));
     base_ = offset;
     synch();
+}
+
+int32_t XXINBUF::readLimit() const {
+    // A pipe or a device is read a window at a time: it may block until the bytes asked for
+    // come, and a match must not wait for bytes past the window it lies in.
+    const FileStatus* status = stream_ ? stream_->status() : nullptr;
+    return status && status->regular ? fullStage_ : capacity_;
+}
+
+void XXINBUF::restage(int64_t offset) {
+    const auto from = size_t(offset - stageBase_);
+    const auto kept = size_t(stageBase_ + staged_ - offset);
+    const int32_t wanted = readLimit();
+    if (stageSize_ < wanted) {
+        // The stage is storage a file read ahead came in: a whole stage takes its place.
+        std::unique_ptr<unsigned char[]> stage(new (std::nothrow) unsigned char[size_t(wanted)]);
+        if (stage) {
+            std::memcpy(stage.get(), owned_.get() + from, kept);
+            owned_ = std::move(stage);
+            stageSize_ = wanted;
+        } else {
+            std::memmove(owned_.get(), owned_.get() + from, kept);
+        }
+    } else {
+        std::memmove(owned_.get(), owned_.get() + from, kept);
+    }
+    stageBase_ = offset;
+    staged_ = int32_t(kept);
+}
+
+int32_t XXINBUF::fill(int64_t offset) {
+    if (!stream_ || !owned_ || offset < 0) return -1;
+    const int64_t stageEnd = stageBase_ + staged_;
+    const bool staged = stageBase_ >= 0 && offset >= stageBase_ && offset <= stageEnd;
+    // A whole window is staged there: nothing to read.
+    if (staged && stageEnd - offset >= capacity_) {
+        view(offset);
+        return count_;
+    }
+    if (staged && stream_->getPosition() == stageEnd) {
+        // Reading on from where the stage ends: the staged bytes from the offset on stay (a
+        // pipe cannot go back for them, and a file need not) and the stage is filled behind.
+        restage(offset);
+    } else {
+        if (stream_->getPosition() != offset && stream_->seekTo(offset) < 0) return -1;
+        staged_ = 0;
+        stageBase_ = offset;
+        restage(offset);
+    }
+    const int32_t room = std::min(readLimit(), stageSize_) - staged_;
+    staged_ += int32_t(stream_->read(owned_.get() + staged_, room));
+    view(offset);
     return count_;
 }
 
 int32_t XXINBUF::load() {
     reset();
     if (stream_ && owned_) {
-        const int64_t at = stream_->getPosition();
-        // Bytes the stream was handed already, in storage of the window's size, become the
-        // window instead of being copied into it.
+        const int64_t at = std::max<int64_t>(stream_->getPosition(), 0);
+        // Bytes the stream was handed already, in storage of at least a window, become the
+        // stage instead of being copied into it (a small file is all there).
         int64_t got = stream_->takeAdopted(owned_, capacity_);
-        if (got >= 0)
-            store_ = owned_.get();
-        else
-            got = stream_->read(owned_.get(), capacity_);
-        count_ = int32_t(got);
-        base_ = at < 0 ? 0 : at;
+        if (got >= 0) {
+            stageSize_ = capacity_;
+        } else {
+            stageBase_ = at;
+            restage(at);
+            got = stream_->read(owned_.get(), std::min(readLimit(), stageSize_));
+        }
+        staged_ = int32_t(got);
+        stageBase_ = at;
+        view(at);
         frame_ = base_;
         loaded_ = true;
-        synch();
     }
     return count_;
 }

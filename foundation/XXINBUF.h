@@ -15,9 +15,20 @@
 // also undoes whatever slides happened in between, so registered positions are exactly as
 // they were when the base offset was saved.
 //
-// Nothing is copied within the storage: a slide is one seek and one read, and positions are
-// integers adjusted in place. The inline iChk of IXXINBUF answers from `count` while the
-// bytes are there.
+// The window is a view of a larger stage (four windows) that the stream is read into: the
+// stage is filled by one read of its size, and a window that moves within it costs no
+// system call, no copy and no read. A system call costs as much as copying some tens of
+// kilobytes, so a large file read a quarter of a megabyte at a time takes a quarter of the
+// calls of 64 KiB reads (a fifth less time to read it, measured), while the bytes just read
+// are still in the processor's cache when the matcher looks at them. Only when the window
+// would reach past the staged bytes are the bytes still in view (less than one window)
+// moved to the stage's start and the rest of the stage read behind them, in one read, as a
+// slide read before. A file whose first window was read ahead keeps that storage as its
+// stage until a read needs more. What the window holds after every operation is exactly
+// the bytes a window of the capacity read at its base offset would hold; only where they
+// come from differs. A pipe or a device is still read a window at a time, as it may block
+// until what was asked for comes. Positions are integers adjusted in place. The inline iChk
+// of IXXINBUF answers from `count` while the bytes are there.
 //
 // XXINBUF does not own its stream. Not thread-safe.
 #pragma once
@@ -34,6 +45,8 @@ class XXINBUF : public IXXINBUF {
 public:
     static constexpr int32_t defaultCapacity = 65536;
     static constexpr int32_t defaultKeepSize = 2048;
+    // The stage holds this many windows.
+    static constexpr int32_t stageWindows = 4;
 
     XXINBUF() : XXINBUF(defaultCapacity) {}
     // A window of `capacity` bytes (tests and special inputs use other sizes).
@@ -86,11 +99,26 @@ protected:
     // Moves the window so that position `a` can be read; the bytes gained past the old
     // window (forward) or the bytes read (backward); 0 when nothing could be read.
     int32_t reload(int32_t a, int32_t* q);
-    // Reads the window from stream offset `offset`; the count, or -1 when the stream could
-    // not be positioned there (the window is then unchanged).
+    // Makes the window start at stream offset `offset`, from the stage when it holds a whole
+    // window there (or all that was left to read), else reading; the count, or -1 when the
+    // stream could not be positioned there (the window is then unchanged).
     int32_t fill(int64_t offset);
+    // Shows the staged bytes from stream offset `offset` (staged) as the window.
+    void view(int64_t offset);
+    // How many bytes of the stage a read may fill: a whole stage for a regular file.
+    int32_t readLimit() const;
+    // Makes the staged bytes from stream offset `offset` (staged, or the stage's end) the
+    // start of the stage, in storage of the stage's full size when the stream is read in
+    // stages.
+    void restage(int64_t offset);
 
+    // The stage: stageSize_ bytes (fullStage_, or a window's worth of storage that came with
+    // a file read ahead), of which staged_ hold the stream from stageBase_.
     std::unique_ptr<unsigned char[]> owned_;
+    int32_t fullStage_ = 0;
+    int32_t stageSize_ = 0;
+    int32_t staged_ = 0;
+    int64_t stageBase_ = -1;
     const unsigned char* store_ = nullptr;
     int32_t capacity_ = 0;
     int32_t count_ = 0;

@@ -168,8 +168,10 @@ bool XXSTREAM::openFile() {
     writeReported_ = false;
     translateLf_ = lineEnd_ == LineEnd::crlf && (mode_ == writeText || mode_ == appendText);
     resetReading();
-    if (mode_ == readText && !input_) input_ = std::make_unique<char[]>(kInputBlock);
-    if (isOutputOpen() && !output_) output_ = std::make_unique<char[]>(kOutputBlock);
+    // Left unfilled: a page of a block is touched only when bytes go there, so a small file
+    // costs a page, not the whole block.
+    if (mode_ == readText && !input_) input_ = std::make_unique_for_overwrite<char[]>(kInputBlock);
+    if (isOutputOpen() && !output_) output_ = std::make_unique_for_overwrite<char[]>(kOutputBlock);
     outputLength_ = 0;
     return true;
 }

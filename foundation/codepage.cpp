@@ -1,6 +1,10 @@
 // iconv descriptors are opened once per thread and direction (for narrow text, per thread and
 // the code page used last) and reset before each use, so conversions on several threads never
 // share conversion state.
+//
+// Text of bytes below 0x80 only is widened without iconv where the code page reads them as
+// themselves; for UTF-8, the default, that is known without asking iconv, so a run whose
+// texts are all such bytes never loads a conversion module.
 #include "foundation/codepage.h"
 
 #include <algorithm>
@@ -94,6 +98,8 @@ namespace {
 // those bytes.
 bool asciiReadsAsItself() {
     static const bool same = [] {
+        // UTF-8, the default, is known: no conversion module is loaded to find out.
+        if (codePageName() == "UTF-8") return true;
         char bytes[128];
         for (int i = 0; i < 128; ++i) bytes[i] = char(i);
         Converter probe("UTF-16LE", codePageName().c_str());

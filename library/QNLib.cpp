@@ -145,7 +145,6 @@ int32_t QNLib::run() {
 int32_t QNLib::unload() {
     return guarded("IQN01::unload", 0, [&] {
         releaseDatabase();
-        databaseReleased_ = true;
         return 2;
     });
 }
@@ -179,10 +178,6 @@ int32_t QNLib::loadBody(const char* path) {
     if (!path) path = kDefaultDefinition;
 
     init();
-    if (databaseReleased_) {
-        dbConnect();
-        databaseReleased_ = false;
-    }
     const XXSTRING file = findDefinition(path);
     if (file.length() == 0) {
         // What was loaded before is gone as well: the host sees an empty client.

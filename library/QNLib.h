@@ -112,7 +112,6 @@ private:
     bool bufferMode_ = false;
     int32_t status_ = 0;
     bool prepared_ = false;           // the last readDefinition prepared the engine
-    bool databaseReleased_ = false;   // unload gave the database library back
     QNMsgCallback callback_ = nullptr;
     std::string logOverride_;
     ProgressFn progress_;

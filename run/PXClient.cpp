@@ -111,7 +111,6 @@ bool PXClient::init() {
         traceFileName = trimmed(name);
     }
     dests_.setTraceFileName(traceFileName);
-    dbConnect();
     dests_.synch(&outputFiles, nullptr, &destinationsGrid, &tablesGrid);
     return engine_ != nullptr;
 }

@@ -111,7 +111,8 @@ public:
     int32_t getInt(const char* name, int32_t* value);
 
     // --- the database ----------------------------------------------------------------------
-    // Loads the database library from the program's directory and takes its interface.
+    // Loads the database library from the program's directory and takes its interface (once;
+    // a library that failed to load is not tried again until releaseDatabase).
     void dbConnect();
     // Connects to the data source named in the "Database" grid (after closing any
     // connection); "Database not available" when a name is given and it cannot be opened,
@@ -123,7 +124,7 @@ public:
     // Closes the tables and drops the connection.
     void closeDatabase();
     // Gives the database interface back to the library and unloads it; the destinations lose
-    // their database columns. dbConnect binds it again.
+    // their database columns. The next need of it loads it again.
     void releaseDatabase();
 
     // --- state -------------------------------------------------------------------------------
@@ -131,7 +132,8 @@ public:
     Destinations& destinations() { return dests_; }
     ClientSources& sources() { return sources_; }
     PXDefIO& definitionStream() { return defIO_; }
-    IQXDB* database() const { return db_; }
+    // The database library's interface, loaded on first use; null when it cannot be loaded.
+    IQXDB* database();
     const XXSTRING& connectedDatabase() const { return connectedDB_; }
     bool databaseNotAvailable() const { return dbNotAvailable_; }
     const XXSTRING& definitionName() const { return definitionName_; }

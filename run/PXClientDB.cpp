@@ -1,6 +1,11 @@
 // The client's binding of the database library: libqndb.so is loaded by name from the
 // directory of the running program, and its one IQXDB object serves every connection of
 // the client until the client goes.
+//
+// The library is loaded when it is first needed (a data source is named, or a host asks for
+// the interface), not when the client is set up: with it come the ODBC driver manager and
+// its loader, which a run that writes no rows would load and relocate for nothing. A library
+// that cannot be loaded is reported once, until it is released.
 #include "foundation/XXSTRTABLE.h"
 #include "foundation/platform.h"
 #include "run/PXClient.h"
@@ -13,7 +18,7 @@ constexpr int32_t kTablesListed = 24;
 }  // namespace
 
 void PXClient::dbConnect() {
-    if (db_) return;
+    if (db_ || dbLib_.isLoaded() || dbLib_.loadFailed()) return;
     dbLib_.setFileName(modulePathOf(kQNDBLibraryFile).c_str());
     if (!dbLib_.load()) return;
     auto getIDB = reinterpret_cast<QNGetIDBFn>(dbLib_.symbol(kGetIDBSymbol));
@@ -32,6 +37,7 @@ bool PXClient::connectDatabase(bool synch, bool forRun) {
     dbNotAvailable_ = false;
     const XXSTRING name = formText(databaseGrid, 0);
     if (name.length() > 0) {
+        dbConnect();
         const int32_t reasonsBefore = db_ ? db_->getMsgCount() : 0;
         if (db_ && db_->open(name) == 1) {
             connectedDB_ = name;
@@ -88,4 +94,11 @@ void PXClient::releaseDatabase() {
     dests_.setDB(nullptr);
     if (initialised_) dests_.synch(&outputFiles, nullptr, &destinationsGrid, &tablesGrid);
     dbLib_.unload();
+    // Released on purpose: the next need loads it again, and says so again if it cannot.
+    dbLib_.setFileName("");
+}
+
+IQXDB* PXClient::database() {
+    dbConnect();
+    return db_;
 }

@@ -1,7 +1,8 @@
 // Tests of the input buffers: the file-backed window against the same bytes in memory
-// (sizes around the 65536-byte boundary, and small windows that slide constantly), the
-// shifting of registered positions by forward and backward slides, reading by stream
-// offset and restoring, the index stack, XXMEMBUF and window bounds, offsets past 4 GiB.
+// (sizes around the 65536-byte window and the stage of four windows it is read through,
+// and small windows that slide constantly), the shifting of registered positions by
+// forward and backward slides, reading by stream offset and restoring, the index stack,
+// XXMEMBUF and window bounds, offsets past 4 GiB.
 #include "foundation/XXINBUF.h"
 
 #include <gtest/gtest.h>
@@ -101,7 +102,7 @@ TEST_P(XXINBUFBoundary, FileGivesTheSameBytesAsMemory) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, XXINBUFBoundary,
                          testing::Values(0, 1, 2047, 65535, 65536, 65537, 2 * 65536 - 1, 2 * 65536, 2 * 65536 + 1,
-                                         63488 + 65536, 200003));
+                                         63488 + 65536, 200003, 4 * 65536 - 1, 4 * 65536, 4 * 65536 + 1, 1000003));
 
 // A small window slides on nearly every request; positions move forward and backward at
 // random while a registered anchor must keep naming the same byte.
