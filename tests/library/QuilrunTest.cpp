@@ -117,6 +117,19 @@ TEST_F(Quilrun, DataGoesToStandardOutputAndMessagesToStandardError) {
     EXPECT_EQ(r.err, "");
 }
 
+TEST_F(Quilrun, ARunWithoutADatabaseNeedsNoDatabaseLibrary) {
+    // quilrun and the engine library alone, without the database library beside them.
+    const fs::path bin = dir.path() / "bin";
+    fs::create_directory(bin);
+    for (const char* file : {"quilrun", "libquilcore.so"}) fs::copy_file(binary(file), bin / file);
+    ProcessOptions options;
+    options.dir = dir.path().string();
+    const ProcessResult r = runProcess((bin / "quilrun").string(), {"-q", "--stdout", "Words"}, options);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "ALERT own\n");
+    EXPECT_EQ(r.err, "");
+}
+
 TEST_F(Quilrun, StandardOutputRedirectedToAFileKeepsItsOrder) {
     // The shell's ">>", and a file shared with commands before and after the run.
     const std::string kept = dir.write("kept.txt", "earlier line\n");
