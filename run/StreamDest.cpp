@@ -116,6 +116,11 @@ int32_t StreamDest::open() {
     const XXSTRING name = outputName();
     leaveRecord();
     sharer_ = nullptr;
+    if (name.length() == 0) {
+        XXSTREAM::close();
+        reason_ = "it has no file name";
+        return 0;
+    }
     // The input being read is never an output: opening it anew would destroy it.
     refusedInput_ = input_.length() > 0 && sameFile(name.text(), input_.text());
     if (refusedInput_) {
@@ -183,7 +188,8 @@ void StreamDest::leaveRecord() {
 
 void StreamDest::reportFailure(const char* what, const char* reason) {
     XXSTRING text;
-    text << what << " " << outputName() << ": " << reason;
+    const XXSTRING name = outputName();
+    text << what << " " << (name.length() > 0 ? name.text() : "an output") << ": " << reason;
     msg_ << text << toLog;
     Error e;
     e << text << endMsg;

@@ -205,11 +205,13 @@ TEST_F(QuilrunFailures, AVariableSentOrAppendedToItselfKeepsItsValue) {
 }
 
 TEST_F(QuilrunFailures, OutputsNamingOneFileWriteInTurnAndTheLogIsNoOutput) {
-    // Both and Again name one file (Again by another path), Log names the run's log.
+    // Both and Again name one file (Again by another path), Log names the run's log, Blank
+    // names no file.
     dir.write("Same.QXD",
               "Quillon Version 2.82\n!\"Logname\" \"run.log\" 0\n"
               "!\"Outputstreams\" \"Both\" \"both.txt\" 0\n!\"Outputstreams\" \"Again\" \"./both.txt\" 0\n"
-              "!\"Outputstreams\" \"Log\" \"run.log\" 0\n"
+              "!\"Outputstreams\" \"Log\" \"run.log\" 0\n!\"Outputstreams\" \"Blank\" \"\" 0\n"
+              "!\"Pre-runActions\" \"Append to\" \"Blank\" \"lost\" \"\"\n"
               "!\"Pre-runActions\" \"Append to\" \"Both\" \"first run output;\" \"\"\n"
               "!\"Pre-runActions\" \"Append to\" \"Again\" \"second;\" \"\"\n"
               "!\"Pre-runActions\" \"Append to\" \"Log\" \"not in the log\" \"\"\n"
@@ -217,7 +219,8 @@ TEST_F(QuilrunFailures, OutputsNamingOneFileWriteInTurnAndTheLogIsNoOutput) {
     dir.write("in.txt", "");
     const ProcessResult r = quilrun({"-q", "Same", "in.txt"});
     EXPECT_EQ(r.status, 5);
-    EXPECT_EQ(r.err, "quilrun: Unable to open run.log: it is the run's log\n");
+    EXPECT_EQ(r.err, "quilrun: Unable to open an output: it has no file name\n"
+                     "quilrun: Unable to open run.log: it is the run's log\n");
     EXPECT_EQ(TempDir::read(dir.file("both.txt")), "first run output;second;third;");
     const std::string log = TempDir::read(dir.file("run.log"));
     EXPECT_NE(log.find("Quillon run start [Same.QXD]"), std::string::npos) << log;
