@@ -218,7 +218,18 @@ int32_t Destinations::event(int32_t kind, int32_t table) {
 }
 
 int32_t Destinations::exeSQL(const char* statement) {
-    if (isBlank(statement) || !db_) return 0;
+    if (isBlank(statement)) return 0;
+    if (!db_) {
+        // Once per run: the statements of a definition without a database go nowhere, which
+        // its author must hear of, as of any output that was not written.
+        ++record_.failures;
+        if (!sqlWithoutDatabaseReported_) {
+            sqlWithoutDatabaseReported_ = true;
+            Error e;
+            e << "SQL statement not run, no database is connected: " << shownStatement(statement).c_str() << endMsg;
+        }
+        return 0;
+    }
     commitRows();
     dbWait_.begin(sourceName_, db_);
     const bool ok = db_->exeSQL(statement) != 0;

@@ -70,6 +70,7 @@ public:
     void startRun() {
         record_.clear();
         refusedTables_.clear();
+        sqlWithoutDatabaseReported_ = false;
     }
     void noteWritten(const char* path);
     // The run's log, open at `path`: written by the run, and never an output of it.
@@ -129,4 +130,5 @@ private:
     std::set<int32_t> rowTables_;       // tables written to since the last commit
     DBWaitNotice dbWait_;
     XXSTRING sourceName_;
+    bool sqlWithoutDatabaseReported_ = false;
 };

@@ -276,8 +276,14 @@ TEST_F(DestinationsDB, ExeSQLNeedsADatabaseAndAStatement) {
     EXPECT_EQ(dests.exeSQL(""), 0);
     EXPECT_EQ(dests.exeSQL("INSERT INTO nowhere VALUES (1)"), 0);
     EXPECT_EQ(sink.logLines.size(), 1u) << "the refusal is logged";
+    // Without a database every statement is a failure of the run's outputs, said once.
     Destinations none;
+    const size_t errors = sink.errors.size();
     EXPECT_EQ(none.exeSQL("INSERT INTO hits (c1) VALUES ('x')"), 0);
+    EXPECT_EQ(none.exeSQL("INSERT INTO hits (c1) VALUES ('y')"), 0);
+    EXPECT_EQ(none.failures(), 2);
+    ASSERT_EQ(sink.errors.size(), errors + 1);
+    EXPECT_EQ(sink.errors.back(), "SQL statement not run, no database is connected: INSERT INTO hits (c1) VALUES ('x')");
     ODBCReader reader(dsn);
     EXPECT_EQ(reader.query("SELECT c1 FROM hits"), (ODBCReader::Rows{{"sql"}}));
 }
