@@ -190,8 +190,9 @@ QUILCORE_EXTERN(int32_t) QNLib__setLockWait(int32_t wait);
 
 /*
  * The outputs of the library's client's last run that failed: output files and the log
- * that could not be opened or written, and rows the database refused (each reported as a
- * kind-1 message when it happened). 0 when everything was written.
+ * that could not be opened or written, rows the database refused, a database that could not
+ * be reached, and SQL statements that had no database (each reported as a kind-1 message
+ * when it happened). 0 when everything was written.
  */
 QUILCORE_EXTERN(int32_t) QNLib__outputErrors(void);
 

@@ -13,7 +13,7 @@
 // standard error;
 // 4 standard input could not be read (or is too large to scan as one block), or output
 // meant for standard output could not be written there; 5 the run completed, but some
-// output (a file, the log or a database row) could not be written, each failure named on
+// output (a file, the log, a database row or an SQL statement) could not be written, each failure named on
 // standard error; 6 the run was ended early by too many errors (the rest of its inputs
 // was not scanned).
 //
